@@ -1,0 +1,327 @@
+// The triangle rasteriser and the blend equation of the software device. Everything is in
+// integers: positions are doubled so that pixel centres (x + 0.5) become odd whole numbers,
+// and texel indices are stepped exactly along each span, so every picture is the same on
+// every build.
+#include "platform/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float CornerLimit = 1 << 20; // pixels from the origin
+constexpr int TextureLimit = 1 << 17;  // texels in either dimension
+// With these limits doubled positions stay below 2^21, edge values below 2^46 and the texel
+// numerators (edge value times texture size) below 2^63.
+
+int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
+  const int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b) { // b > 0
+  return -FloorDiv(-a, b);
+}
+
+// ---- Blending ----
+
+// What a factor code means for one draw: a constant or one of the two pixels' colours.
+enum class FactorKind {
+  Constant,
+  SourceColour,
+  InverseSourceColour,
+  DestColour,
+  InverseDestColour
+};
+struct Factor {
+  FactorKind kind;
+  uint32_t constant; // 0..255, for FactorKind::Constant
+};
+struct FactorPair {
+  Factor source;
+  Factor destination;
+};
+
+// The back buffer has no alpha of its own, so destination alpha reads as 1; that makes
+// saturated source alpha, min(As, 1 - Ad), always 0. The two "both" codes set the pair
+// from the source alpha: in the source slot they decide both factors and the destination
+// code is ignored; in the destination slot they give the destination's half. Codes outside
+// 1..13 count as 0.
+Factor SingleFactor(int code, uint32_t alpha, bool destinationSlot) {
+  switch (code) {
+  case BlendZero:
+    return {FactorKind::Constant, 0};
+  case BlendOne:
+    return {FactorKind::Constant, 255};
+  case BlendSrcColor:
+    return {FactorKind::SourceColour, 0};
+  case BlendInvSrcColor:
+    return {FactorKind::InverseSourceColour, 0};
+  case BlendSrcAlpha:
+    return {FactorKind::Constant, alpha};
+  case BlendInvSrcAlpha:
+    return {FactorKind::Constant, 255 - alpha};
+  case BlendDestAlpha:
+    return {FactorKind::Constant, 255};
+  case BlendInvDestAlpha:
+    return {FactorKind::Constant, 0};
+  case BlendDestColor:
+    return {FactorKind::DestColour, 0};
+  case BlendInvDestColor:
+    return {FactorKind::InverseDestColour, 0};
+  case BlendSrcAlphaSat:
+    return {FactorKind::Constant, 0};
+  case BlendBothSrcAlpha:
+    return {FactorKind::Constant, destinationSlot ? 255 - alpha : alpha};
+  case BlendBothInvSrcAlpha:
+    return {FactorKind::Constant, destinationSlot ? alpha : 255 - alpha};
+  default:
+    return {FactorKind::Constant, 0};
+  }
+}
+
+FactorPair ResolveFactors(int source, int destination, uint32_t alpha) {
+  if (source == BlendBothSrcAlpha || source == BlendBothInvSrcAlpha)
+    return {SingleFactor(source, alpha, false), SingleFactor(source, alpha, true)};
+  return {SingleFactor(source, alpha, false), SingleFactor(destination, alpha, true)};
+}
+
+uint32_t FactorValue(const Factor& f, uint32_t s, uint32_t d) {
+  switch (f.kind) {
+  case FactorKind::Constant:
+    return f.constant;
+  case FactorKind::SourceColour:
+    return s;
+  case FactorKind::InverseSourceColour:
+    return 255 - s;
+  case FactorKind::DestColour:
+    return d;
+  case FactorKind::InverseDestColour:
+    return 255 - d;
+  }
+  return 0;
+}
+
+// x / 255 rounded to the nearest integer (255 is odd, so there are no ties).
+uint32_t Div255(uint32_t x) {
+  return (x + 127) / 255;
+}
+
+struct GeneralBlend {
+  FactorPair factors;
+  Colour operator()(Colour s, Colour d) const {
+    Colour out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const uint32_t sc = (s >> shift) & 0xFF;
+      const uint32_t dc = (d >> shift) & 0xFF;
+      const uint32_t sum =
+          sc * FactorValue(factors.source, sc, dc) + dc * FactorValue(factors.destination, sc, dc);
+      out |= std::min<uint32_t>(Div255(sum), 255) << shift;
+    }
+    return out;
+  }
+};
+
+// 1 / 3: destination times source colour. The same sums as GeneralBlend with factors 0 and s.
+struct MultiplyBlend {
+  Colour operator()(Colour s, Colour d) const {
+    const uint32_t r = Div255((s & 0xFF) * (d & 0xFF));
+    const uint32_t g = Div255(((s >> 8) & 0xFF) * ((d >> 8) & 0xFF));
+    const uint32_t b = Div255(((s >> 16) & 0xFF) * ((d >> 16) & 0xFF));
+    return r | g << 8 | b << 16;
+  }
+};
+
+// 3 / 2: destination plus source colour squared. (s * s + d * 255 + 127) / 255 is exactly
+// d + (s * s + 127) / 255, so the square is rounded on its own and added with saturation.
+struct AddSquareBlend {
+  Colour operator()(Colour s, Colour d) const {
+    Colour out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const uint32_t sc = (s >> shift) & 0xFF;
+      const uint32_t dc = (d >> shift) & 0xFF;
+      out |= std::min<uint32_t>(dc + Div255(sc * sc), 255) << shift;
+    }
+    return out;
+  }
+};
+
+// ---- Texel stepping ----
+
+// floor(n / area) for a numerator n that grows by a fixed amount per pixel, kept as a whole
+// part and a remainder so that stepping needs no division.
+struct TexelWalk {
+  int64_t index;     // floor(n / area)
+  int64_t rest;      // n - index * area, 0 <= rest < area
+  int64_t stepIndex; // floor(step / area)
+  int64_t stepRest;  // step - stepIndex * area
+  int64_t area;      // the divisor, > 0
+
+  void Start(int64_t numerator, int64_t step, int64_t divisor) {
+    area = divisor;
+    index = FloorDiv(numerator, area);
+    rest = numerator - index * area;
+    stepIndex = FloorDiv(step, area);
+    stepRest = step - stepIndex * area;
+  }
+  void Step() {
+    index += stepIndex;
+    rest += stepRest;
+    if (rest >= area) {
+      rest -= area;
+      ++index;
+    }
+  }
+};
+
+struct Texture {
+  const Colour* texels; // width x height
+  int width;
+  int height;
+  Colour key; // texels equal to it are not drawn
+};
+
+// The inner loop: every pixel of the span is inside the triangle and inside the target.
+template <class Blend>
+void DrawSpan(uint32_t* row, int count, const Texture& tex, TexelWalk u, TexelWalk v,
+              const Blend& blend) {
+  const int64_t lastU = tex.width - 1;
+  const int64_t lastV = tex.height - 1;
+  for (int i = 0; i < count; ++i) {
+    const int64_t tu = std::min(u.index, lastU);
+    const int64_t tv = std::min(v.index, lastV);
+    const Colour texel = tex.texels[tv * tex.width + tu];
+    if (texel != tex.key) row[i] = blend(texel, row[i]);
+    u.Step();
+    v.Step();
+  }
+}
+
+// ---- Triangles ----
+
+struct Vertex {
+  int64_t x; // doubled pixels
+  int64_t y; // doubled pixels
+  int u;     // 0 or 1
+  int v;     // 0 or 1
+};
+
+// E(P) = dx * (P.y - ay) - dy * (P.x - ax): positive on the inside of a clockwise triangle.
+// A pixel centre on the edge (E = 0) counts only for a top or left edge, hence bias 0 there
+// and 1 elsewhere.
+struct Edge {
+  int64_t ax, ay, dx, dy;
+  int64_t bias;
+};
+
+Edge MakeEdge(const Vertex& a, const Vertex& b) {
+  const int64_t dx = b.x - a.x;
+  const int64_t dy = b.y - a.y;
+  const bool topOrLeft = dy < 0 || (dy == 0 && dx > 0);
+  return {a.x, a.y, dx, dy, topOrLeft ? 0 : 1};
+}
+
+template <class Blend>
+void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vertex b, Vertex c,
+                  const Blend& blend) {
+  int64_t area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+  if (area == 0) return;
+  if (area < 0) {
+    std::swap(b, c);
+    area = -area;
+  }
+  // Edge i lies opposite vertex i, so its value is that vertex's barycentric weight.
+  const Vertex vs[3] = {a, b, c};
+  const Edge edges[3] = {MakeEdge(b, c), MakeEdge(c, a), MakeEdge(a, b)};
+
+  // Rows whose centre 2y + 1 lies within the triangle's extent, clipped to the target.
+  const int64_t minY = std::min({a.y, b.y, c.y});
+  const int64_t maxY = std::max({a.y, b.y, c.y});
+  const int64_t firstRow = std::max<int64_t>(CeilDiv(minY - 1, 2), 0);
+  const int64_t lastRow = std::min<int64_t>(FloorDiv(maxY - 1, 2), target.height - 1);
+
+  for (int64_t py = firstRow; py <= lastRow; ++py) {
+    const int64_t centreY = 2 * py + 1;
+    int64_t left = 0;
+    int64_t right = target.width - 1;
+    int64_t value[3]; // each edge's value at pixel column 0 of this row
+    for (int i = 0; i < 3; ++i) {
+      const Edge& e = edges[i];
+      value[i] = e.dx * (centreY - e.ay) - e.dy * (1 - e.ax);
+      // The value at column x is value - 2 * dy * x; it must be at least the bias.
+      if (e.dy < 0)
+        left = std::max(left, CeilDiv(e.bias - value[i], -2 * e.dy));
+      else if (e.dy > 0)
+        right = std::min(right, FloorDiv(value[i] - e.bias, 2 * e.dy));
+      else if (value[i] < e.bias)
+        right = -1;
+    }
+    if (left > right) continue;
+
+    int64_t weightU = 0, stepU = 0, weightV = 0, stepV = 0;
+    for (int i = 0; i < 3; ++i) {
+      const int64_t w = value[i] - 2 * edges[i].dy * left;
+      const int64_t step = -2 * edges[i].dy;
+      if (vs[i].u != 0) {
+        weightU += w;
+        stepU += step;
+      }
+      if (vs[i].v != 0) {
+        weightV += w;
+        stepV += step;
+      }
+    }
+    TexelWalk u, v;
+    u.Start(weightU * tex.width, stepU * tex.width, area);
+    v.Start(weightV * tex.height, stepV * tex.height, area);
+    DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
+             v, blend);
+  }
+}
+
+template <class Blend>
+void DrawStrip(const RasterTarget& target, const Texture& tex, const Vertex (&v)[4],
+               const Blend& blend) {
+  DrawTriangle(target, tex, v[0], v[1], v[2], blend);
+  DrawTriangle(target, tex, v[1], v[3], v[2], blend);
+}
+
+bool ToVertex(const QuadVertex& q, Vertex& out) {
+  if (!(std::fabs(q.x) <= CornerLimit && std::fabs(q.y) <= CornerLimit)) return false;
+  out.x = 2 * static_cast<int64_t>(q.x);
+  out.y = 2 * static_cast<int64_t>(q.y);
+  out.u = q.u != 0.0f ? 1 : 0;
+  out.v = q.v != 0.0f ? 1 : 0;
+  return true;
+}
+
+} // namespace
+
+void RasteriseQuad(const RasterTarget& target, const SpriteRecord& texture,
+                   const QuadVertex (&corners)[4], int blendSource, int blendDestination,
+                   bool generalBlendOnly) {
+  if (target.pixels == nullptr || target.width <= 0 || target.height <= 0) return;
+  if (texture.width <= 0 || texture.height <= 0 || texture.width > TextureLimit ||
+      texture.height > TextureLimit ||
+      texture.pixels.size() < static_cast<size_t>(texture.width) * texture.height)
+    return;
+  Vertex v[4];
+  for (int i = 0; i < 4; ++i)
+    if (!ToVertex(corners[i], v[i])) return;
+
+  const Texture tex{texture.pixels.data(), texture.width, texture.height, texture.colourKey};
+  const uint32_t alpha = corners[0].diffuse >> 24;
+  if (!generalBlendOnly && blendSource == BlendZero && blendDestination == BlendSrcColor)
+    DrawStrip(target, tex, v, MultiplyBlend{});
+  else if (!generalBlendOnly && blendSource == BlendSrcColor && blendDestination == BlendOne)
+    DrawStrip(target, tex, v, AddSquareBlend{});
+  else
+    DrawStrip(target, tex, v, GeneralBlend{ResolveFactors(blendSource, blendDestination, alpha)});
+}
+
+Colour BlendPixel(int blendSource, int blendDestination, Colour source, Colour destination,
+                  int alpha) {
+  const GeneralBlend blend{
+      ResolveFactors(blendSource, blendDestination, static_cast<uint32_t>(alpha) & 0xFF)};
+  return blend(source & 0xFFFFFF, destination & 0xFFFFFF);
+}
