@@ -40,8 +40,9 @@ void StopSpriteSystem() {
   CloseScreen();
 }
 
-// Opening replaces any open screen; a failed open leaves none. The screen is always shown
-// unstretched at (x, y): autoStretch and the margins are accepted and have no effect.
+// Window 0 is refused at once and changes nothing. Otherwise opening replaces any open
+// screen, and a failed open leaves none. The screen is always shown unstretched at (x, y):
+// autoStretch and the margins are accepted and have no effect.
 int OpenScreenInWindow(intptr_t window, int x, int y, int width, int height, int, int, int) {
   if (window == 0) return 0;
   if (!FrameCapSet()) SetFrameCap(60);
