@@ -5,6 +5,7 @@
 #include "platform/raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -133,16 +134,27 @@ struct MultiplyBlend {
 };
 
 // 3 / 2: destination plus source colour squared. (s * s + d * 255 + 127) / 255 is exactly
-// d + (s * s + 127) / 255, so the square is rounded on its own and added with saturation.
+// d + (s * s + 127) / 255, so the squares come from a table and are added with saturation,
+// red and blue together in one word and green in another.
+constexpr std::array<uint32_t, 256> MakeSquares() {
+  std::array<uint32_t, 256> squares{};
+  for (uint32_t s = 0; s < 256; ++s)
+    squares[s] = (s * s + 127) / 255;
+  return squares;
+}
+constexpr std::array<uint32_t, 256> Squares = MakeSquares();
+
 struct AddSquareBlend {
   Colour operator()(Colour s, Colour d) const {
-    Colour out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-      const uint32_t sc = (s >> shift) & 0xFF;
-      const uint32_t dc = (d >> shift) & 0xFF;
-      out |= std::min<uint32_t>(dc + Div255(sc * sc), 255) << shift;
-    }
-    return out;
+    const uint32_t square =
+        Squares[s & 0xFF] | Squares[(s >> 8) & 0xFF] << 8 | Squares[(s >> 16) & 0xFF] << 16;
+    uint32_t rb = (d & 0xFF00FF) + (square & 0xFF00FF);
+    uint32_t g = (d & 0xFF00) + (square & 0xFF00);
+    const uint32_t rbCarry = rb & 0x1000100;
+    const uint32_t gCarry = g & 0x10000;
+    rb |= rbCarry - (rbCarry >> 8); // a carried channel becomes 255
+    g |= gCarry - (gCarry >> 8);
+    return (rb & 0xFF00FF) | (g & 0xFF00);
   }
 };
 
@@ -164,14 +176,6 @@ struct TexelWalk {
     stepIndex = FloorDiv(step, area);
     stepRest = step - stepIndex * area;
   }
-  void Step() {
-    index += stepIndex;
-    rest += stepRest;
-    if (rest >= area) {
-      rest -= area;
-      ++index;
-    }
-  }
 };
 
 struct Texture {
@@ -182,18 +186,50 @@ struct Texture {
 };
 
 // The inner loop: every pixel of the span is inside the triangle and inside the target.
+// Both walks share the triangle's area as divisor. A span that stays on one texel row (any
+// unrotated quad) walks that row alone.
 template <class Blend>
-void DrawSpan(uint32_t* row, int count, const Texture& tex, TexelWalk u, TexelWalk v,
+void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
               const Blend& blend) {
+  const Colour* const texels = tex.texels;
+  const Colour key = tex.key;
+  const int64_t width = tex.width;
   const int64_t lastU = tex.width - 1;
+  const int64_t area = u.area;
+  int64_t ui = u.index, ur = u.rest;
+  const int64_t us = u.stepIndex, urs = u.stepRest;
+  if (v.stepIndex == 0 && v.stepRest == 0) {
+    const Colour* const line = texels + std::min<int64_t>(v.index, tex.height - 1) * width;
+    for (int i = 0; i < count; ++i) {
+      const Colour texel = line[std::min(ui, lastU)];
+      if (texel != key) row[i] = blend(texel, row[i]);
+      ui += us;
+      ur += urs;
+      if (ur >= area) {
+        ur -= area;
+        ++ui;
+      }
+    }
+    return;
+  }
   const int64_t lastV = tex.height - 1;
+  int64_t vi = v.index, vr = v.rest;
+  const int64_t vs = v.stepIndex, vrs = v.stepRest;
   for (int i = 0; i < count; ++i) {
-    const int64_t tu = std::min(u.index, lastU);
-    const int64_t tv = std::min(v.index, lastV);
-    const Colour texel = tex.texels[tv * tex.width + tu];
-    if (texel != tex.key) row[i] = blend(texel, row[i]);
-    u.Step();
-    v.Step();
+    const Colour texel = texels[std::min(vi, lastV) * width + std::min(ui, lastU)];
+    if (texel != key) row[i] = blend(texel, row[i]);
+    ui += us;
+    ur += urs;
+    if (ur >= area) {
+      ur -= area;
+      ++ui;
+    }
+    vi += vs;
+    vr += vrs;
+    if (vr >= area) {
+      vr -= area;
+      ++vi;
+    }
   }
 }
 
