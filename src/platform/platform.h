@@ -44,6 +44,8 @@ int OpenScreenInWindow(intptr_t window, int x, int y, int width, int height, int
                        int rightMargin, int bottomMargin); // back buffer filled black; 1 or 0
 int SetFrameCap(int n);                    // period = frequency / (n + 1); 1, or 0 without counter
 void PresentFrame(int waitForRaster);      // waits for the cap, then shows the back buffer
+void SetVirtualFrameTicks(int64_t ticks); // virtual time: least ticks between presentations
+int32_t FrameCapPeriod();                 // counter ticks of the current cap's period
 void DrawSprite(int sprite, int x, int y); // opaque, clipped copy into the back buffer
 uint32_t* ScreenPixels();                  // the back buffer, row by row; null without a screen
 int ScreenWidth();                         // 0 without a screen

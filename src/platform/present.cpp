@@ -23,21 +23,21 @@ void AdvanceToVirtualFrameEnd() {
 }
 
 // Spins until the counter is more than one period past the reference. The sign rule keeps
-// the 32-bit difference meaningful where the low 32 bits of the counter change sign.
+// the 32-bit difference meaningful where the low 32 bits of the counter change sign. On
+// virtual time the frame is then stretched to its fixed length, so that the spin's own period
+// (which the first frame after SetFrameCap waits in full) is part of that length, not added.
 void WaitForFrameCap() {
-  if (ClockIsVirtual()) AdvanceToVirtualFrameEnd();
   int32_t reference = FrameCap.reference;
   for (;;) {
     const auto now = static_cast<int32_t>(static_cast<uint32_t>(ReadPerformanceCounter()));
     if ((now < 0 && reference >= 0) || (now > 0 && reference <= 0)) reference = now;
     const int64_t waited = int64_t{now} - reference;
-    if (waited > FrameCap.period) {
-      FrameCap.reference = now;
-      FrameCap.lastRelease = ReadPerformanceCounter();
-      return;
-    }
+    if (waited > FrameCap.period) break;
     if (ClockIsVirtual()) AdvanceVirtualClock(FrameCap.period - waited + 1);
   }
+  if (ClockIsVirtual()) AdvanceToVirtualFrameEnd();
+  FrameCap.lastRelease = ReadPerformanceCounter();
+  FrameCap.reference = static_cast<int32_t>(static_cast<uint32_t>(FrameCap.lastRelease));
 }
 
 } // namespace
