@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """Draws the demo's seven images and writes them as PNG files into assets/.
 
-Uses only the Python standard library. Every number comes from a fixed-seed generator of
-our own, and the PNG writer emits the same chunks in the same order, so every run writes
-the same bytes. With --preview DIR it also writes the scorch and the smoke multiplied onto
-the tiled ground, for looking at.
+Uses only the standard library: PNG files are assembled by hand from zlib and struct. Every
+random choice comes from a fixed-seed generator, so each run writes the same bytes.
+
+    tools/make_art.py [ASSET_DIR] [--preview DIR]
+
+--preview also writes enlarged copies and the smoke and scorch multiplied onto the ground,
+for looking at the art.
 """
+
 import math
 import os
 import struct
@@ -13,18 +17,7 @@ import sys
 import zlib
 
 
-class Lcg:
-    """A small 32-bit generator, the same on every machine and Python version."""
-
-    def __init__(self, seed):
-        self.state = seed & 0xFFFFFFFF
-
-    def next(self):
-        self.state = (self.state * 1664525 + 1013904223) & 0xFFFFFFFF
-        return self.state
-
-    def unit(self):
-        return (self.next() >> 8) / float(1 << 24)
+# ---- PNG writing ----
 
 
 def chunk(kind, data):
@@ -32,17 +25,61 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
-def png_bytes(width, height, colour_type, rows, palette=None, trns=None):
-    """rows: list of bytes objects, each one row of samples without the filter byte."""
-    out = b"\x89PNG\r\n\x1a\n"
-    out += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
+def write_png(path, width, height, colour_type, rows, palette=None, trns=None):
+    """rows: one bytes object per row, samples already packed (8 bits each)."""
+    raw = b"".join(b"\x00" + bytes(r) for r in rows)
+    data = b"\x89PNG\r\n\x1a\n"
+    data += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
     if palette is not None:
-        out += chunk(b"PLTE", b"".join(bytes(c) for c in palette))
+        data += chunk(b"PLTE", b"".join(bytes(c) for c in palette))
     if trns is not None:
-        out += chunk(b"tRNS", bytes(trns))
-    raw = b"".join(b"\x00" + r for r in rows)
-    out += chunk(b"IDAT", zlib.compress(raw, 9))
-    out += chunk(b"IEND", b"")
+        data += chunk(b"tRNS", bytes(trns))
+    data += chunk(b"IDAT", zlib.compress(raw, 9))
+    data += chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+# ---- Deterministic randomness and periodic noise ----
+
+
+class Random:
+    def __init__(self, seed):
+        self.state = seed & 0xFFFFFFFF
+
+    def next(self):
+        # 32-bit linear congruential step; the high bits are the useful ones.
+        self.state = (self.state * 1664525 + 1013904223) & 0xFFFFFFFF
+        return self.state
+
+    def unit(self):
+        return self.next() / 4294967296.0
+
+
+def smooth(t):
+    return t * t * (3 - 2 * t)
+
+
+def periodic_value_noise(size, cells, rng):
+    """size x size noise in 0..1 that wraps at the edges: the lattice is cells x cells."""
+    lattice = [[rng.unit() for _ in range(cells)] for _ in range(cells)]
+    step = size / cells
+    out = [[0.0] * size for _ in range(size)]
+    for y in range(size):
+        gy = y / step
+        y0 = int(gy)
+        ty = smooth(gy - y0)
+        for x in range(size):
+            gx = x / step
+            x0 = int(gx)
+            tx = smooth(gx - x0)
+            a = lattice[y0 % cells][x0 % cells]
+            b = lattice[y0 % cells][(x0 + 1) % cells]
+            c = lattice[(y0 + 1) % cells][x0 % cells]
+            d = lattice[(y0 + 1) % cells][(x0 + 1) % cells]
+            top = a + (b - a) * tx
+            bottom = c + (d - c) * tx
+            out[y][x] = top + (bottom - top) * ty
     return out
 
 
@@ -50,267 +87,282 @@ def clamp(v, lo, hi):
     return lo if v < lo else hi if v > hi else v
 
 
-def smoothstep(t):
-    t = clamp(t, 0.0, 1.0)
-    return t * t * (3 - 2 * t)
+def lerp(a, b, t):
+    return a + (b - a) * t
 
 
-def periodic_noise(size, cells, rng):
-    """Value noise on a grid of cells x cells that wraps around, sampled size x size."""
-    grid = [[rng.unit() for _ in range(cells)] for _ in range(cells)]
-    step = size / cells
-    out = [[0.0] * size for _ in range(size)]
-    for y in range(size):
-        gy = y / step
-        y0 = int(gy)
-        fy = smoothstep(gy - y0)
-        for x in range(size):
-            gx = x / step
-            x0 = int(gx)
-            fx = smoothstep(gx - x0)
-            a = grid[y0 % cells][x0 % cells]
-            b = grid[y0 % cells][(x0 + 1) % cells]
-            c = grid[(y0 + 1) % cells][x0 % cells]
-            d = grid[(y0 + 1) % cells][(x0 + 1) % cells]
-            top = a + (b - a) * fx
-            bottom = c + (d - c) * fx
-            out[y][x] = top + (bottom - top) * fy
-    return out
+def mix(c1, c2, t):
+    return tuple(lerp(a, b, t) for a, b in zip(c1, c2))
 
 
-# ---- ground.png: seamless dark olive mottle, every pixel (L, L, L/2) ----
+# ---- The images ----
+
+
 def make_ground():
     size = 256
-    rng = Lcg(1001)
-    patches = periodic_noise(size, 4, rng)
-    mottle = periodic_noise(size, 16, rng)
-    grain = periodic_noise(size, 64, rng)
-    rows = []
-    values = []
+    rng = Random(1001)
+    octaves = [(4, 0.30), (8, 0.25), (16, 0.20), (32, 0.15), (64, 0.10)]
+    layers = [(periodic_value_noise(size, cells, rng), w) for cells, w in octaves]
+    patches = periodic_value_noise(size, 8, rng)
+    grain = [[rng.unit() for _ in range(size)] for _ in range(size)]
+    pixels = []
     for y in range(size):
-        row = bytearray()
+        row = []
         for x in range(size):
-            fine = rng.unit()
-            v = (70 + (patches[y][x] - 0.5) * 60 + (mottle[y][x] - 0.5) * 40
-                 + (grain[y][x] - 0.5) * 30 + (fine - 0.5) * 22)
-            lum = clamp(int(round(v)), 0, 126)
-            values.append(lum)
-            row += bytes((lum, lum, lum // 2))
-        rows.append(bytes(row))
-    return png_bytes(size, size, 2, rows)
+            v = sum(layer[y][x] * w for layer, w in layers)  # about 0.5, smooth
+            patch = smooth(clamp((patches[y][x] - 0.55) * 3.0, 0.0, 1.0))  # darker patches
+            lum = 34 + 90 * v + 48 * (grain[y][x] - 0.5) - 30 * patch
+            level = int(clamp(round(lum), 0, 126))
+            row.append((level, level, level // 2))
+        pixels.append(row)
+    return pixels
 
 
-# ---- smoke.png: a grey puff with a faint cyan cast on pure white ----
 def make_smoke():
     size = 64
-    rng = Lcg(2002)
+    rng = Random(2002)
     cx, cy = 32.5, 34.0
-    lumps = [(rng.unit() * 2 * math.pi, 0.6 + rng.unit() * 0.5) for _ in range(7)]
-    dark = [(cx + (rng.unit() - 0.5) * 16, cy + (rng.unit() - 0.5) * 16, 3 + rng.unit() * 4)
-            for _ in range(6)]
-    rows = []
-    for y in range(size):
-        row = bytearray()
-        for x in range(size):
-            dx, dy = x + 0.5 - cx, y + 0.5 - cy
+    rx, ry = 21.5, 23.0
+    bumps = [(k, rng.unit() * 2 * math.pi, 0.05 + 0.07 * rng.unit()) for k in (3, 5, 7, 11)]
+    shade = periodic_value_noise(size, 16, rng)
+    grain = [[rng.unit() for _ in range(size)] for _ in range(size)]
+    dark, light = (56, 62, 62), (238, 241, 241)
+    pixels = [[(255, 255, 255)] * size for _ in range(size)]
+    for y in range(13, 56):
+        for x in range(13, 53):
+            dx, dy = (x + 0.5 - cx) / rx, (y + 0.5 - cy) / ry
             angle = math.atan2(dy, dx)
-            # A lumpy outline: a few round bulges on a base circle.
-            edge = 18.5
-            for phase, amount in lumps:
-                edge += amount * math.cos(angle * 3 - phase) + amount * 0.5 * math.sin(angle * 5 + phase)
-            dist = math.hypot(dx, dy * 20.0 / 21.5)
-            jitter = rng.unit()
-            t = dist / edge + (jitter - 0.5) * 0.12
-            if t >= 1.0:
-                row += b"\xff\xff\xff\xff"
-                continue
-            # Dense in the middle, thinning out towards the frayed edge.
-            g = 89 + 150 * (max(t, 0.0) ** 1.7)
-            for bx, by, br in dark:
-                d = math.hypot(x + 0.5 - bx, y + 0.5 - by) / br
-                if d < 1:
-                    g -= 28 * (1 - d) * (1 - t)
-            g += (rng.unit() - 0.5) * 8
-            g = clamp(int(round(g)), 62, 250)
-            r = g - int(round(6 * (1 - t)))
-            row += bytes((r, g, g, 255))
-        rows.append(bytes(row))
-    return png_bytes(size, size, 6, rows)
-
-
-# ---- glow.png: a fireball glow, near white core to black ----
-GLOW_RAMP = [
-    (0.00, (236, 236, 237)),
-    (0.18, (234, 234, 235)),
-    (0.35, (239, 217, 186)),
-    (0.52, (232, 192, 181)),
-    (0.70, (150, 120, 130)),
-    (0.85, (60, 48, 55)),
-    (0.97, (0, 0, 0)),
-    (1.00, (0, 0, 0)),
-]
-
-
-def ramp(table, t):
-    t = clamp(t, 0.0, 1.0)
-    for (t0, c0), (t1, c1) in zip(table, table[1:]):
-        if t <= t1:
-            f = (t - t0) / (t1 - t0) if t1 > t0 else 0.0
-            return tuple(c0[i] + (c1[i] - c0[i]) * f for i in range(3))
-    return table[-1][1]
+            edge = 1.0 - sum(a * (0.5 + 0.5 * math.sin(k * angle + p)) for k, p, a in bumps)
+            r = math.hypot(dx, dy) / edge
+            fray = grain[y][x]
+            if r > 1.0 or (r > 0.82 and fray < (r - 0.82) * 4.0):
+                continue  # outside the ragged edge, or a gap in the fraying rim
+            t = 0.12 + r ** 1.7 * 0.72 + 0.30 * (shade[y][x] - 0.5) + 0.06 * (fray - 0.5)
+            t = clamp(t, 0.0, 1.0)
+            g = int(round(lerp(dark[1], light[1], t)))
+            g = clamp(g, dark[1], 250)
+            red = g - int(round(6 * (255 - g) / (255 - dark[1])))
+            pixels[y][x] = (red, g, g)
+    return pixels
 
 
 def make_glow():
     size = 64
-    rng = Lcg(3003)
-    rows = []
+    stops = [
+        (0.00, (234, 234, 235)),
+        (0.16, (236, 230, 220)),
+        (0.30, (239, 217, 186)),
+        (0.46, (232, 192, 181)),
+        (0.62, (168, 140, 150)),
+        (0.78, (92, 80, 90)),
+        (0.90, (20, 16, 20)),
+        (0.95, (0, 0, 0)),
+    ]
+    pixels = []
     for y in range(size):
-        row = bytearray()
+        row = []
         for x in range(size):
-            dx, dy = x + 0.5 - 32, y + 0.5 - 32
-            angle = math.atan2(dy, dx)
-            r = math.hypot(dx, dy) / (31.0 + 1.2 * math.sin(angle * 4 + 0.7))
-            c = ramp(GLOW_RAMP, r)
-            n = 1 + (rng.unit() - 0.5) * 0.04 if r < 0.95 else 1
-            px = tuple(clamp(int(round(v * n)), 0, 255) for v in c)
-            row += bytes(px) + b"\xff"
-        rows.append(bytes(row))
-    return png_bytes(size, size, 6, rows)
+            r = math.hypot(x - 31.5, y - 31.5) / 32.0
+            colour = (0, 0, 0)
+            for (r0, c0), (r1, c1) in zip(stops, stops[1:]):
+                if r0 <= r < r1:
+                    colour = mix(c0, c1, smooth((r - r0) / (r1 - r0)))
+                    break
+            row.append(tuple(int(round(c)) for c in colour))
+        pixels.append(row)
+    return pixels
 
 
-# ---- streak.png: a vertical line in column 31, rows 2 to 61 ----
 def make_streak():
-    size = 64
-    rng = Lcg(4004)
-    palette = [(0, 0, 0), (194, 189, 23), (230, 214, 56), (237, 197, 169), (150, 110, 82)]
-    # Lighter and darker peaches fill the rest of the 25 entries.
-    for i in range(20):
-        f = (i - 10) / 10.0
-        palette.append((clamp(int(237 + 18 * f), 0, 255), clamp(int(197 + 30 * f), 0, 255),
-                        clamp(int(169 + 40 * f), 0, 255)))
-    line = {2: 1, 3: 2}
+    palette = [(0, 0, 0), (194, 189, 23), (230, 214, 56)]
+    rng = Random(3003)
+    # Peach body shades, then brown and light specks: 25 entries in all.
+    for i in range(14):
+        palette.append((237 - i % 4, 197 - (i * 3) % 7, 169 - (i * 5) % 9))
+    for i in range(4):
+        palette.append((150 + 6 * i, 110 + 5 * i, 82 + 4 * i))
+    for i in range(4):
+        palette.append((246 - 2 * i, 226 - 3 * i, 206 - 2 * i))
+    assert len(palette) == 25
+    indices = [[0] * 64 for _ in range(64)]
+    indices[2][31] = 1
+    indices[3][31] = 2
     for y in range(4, 62):
         u = rng.unit()
-        if u < 0.08:
-            line[y] = 4
-        elif u < 0.45:
-            line[y] = 5 + int(rng.unit() * 20)
+        if u < 0.10:
+            indices[y][31] = 17 + rng.next() % 4  # darker brown speck
+        elif u < 0.18:
+            indices[y][31] = 21 + rng.next() % 4  # lighter speck
         else:
-            line[y] = 3
-    rows = []
-    for y in range(size):
-        row = bytearray(size)
-        if y in line:
-            row[31] = line[y]
-        rows.append(bytes(row))
-    return png_bytes(size, size, 3, rows, palette=palette, trns=[0])
+            indices[y][31] = 3 + rng.next() % 14
+    return palette, indices
 
 
-# ---- debris.png: a ragged grey speck of 12 pixels ----
 def make_debris():
-    size = 32
-    palette = [(0, 0, 0), (125, 125, 125), (140, 140, 140), (155, 155, 155), (167, 167, 167),
+    palette = [(0, 0, 0), (125, 125, 125), (140, 140, 140), (152, 152, 152), (166, 166, 166),
                (179, 179, 179)]
-    speck = {(15, 13): 2, (16, 13): 1, (14, 14): 3, (15, 14): 5, (16, 14): 4, (17, 14): 2,
-             (14, 15): 1, (15, 15): 4, (16, 15): 5, (17, 15): 3, (15, 16): 2, (16, 16): 1}
-    rows = []
-    for y in range(size):
-        rows.append(bytes(speck.get((x, y), 0) for x in range(size)))
-    return png_bytes(size, size, 3, rows, palette=palette, trns=[0])
-
-
-# ---- ember.png: a small glowing ring on black ----
-EMBER_RAMP = [
-    (0.00, (105, 100, 25)),   # olive-yellow core
-    (0.35, (150, 125, 35)),
-    (0.55, (250, 204, 53)),   # bright rim, inner side
-    (0.72, (244, 146, 43)),   # orange rim
-    (0.86, (120, 45, 20)),    # dark red-brown fringe
-    (1.00, (40, 12, 6)),
-]
+    shape = ["..1.", "2453", ".542", "31.."]  # 12 specks in columns 14-17, rows 13-16
+    indices = [[0] * 32 for _ in range(32)]
+    for dy, line in enumerate(shape):
+        for dx, ch in enumerate(line):
+            if ch != ".":
+                indices[13 + dy][14 + dx] = int(ch)
+    return palette, indices
 
 
 def make_ember():
-    size = 32
-    rng = Lcg(5005)
-    count = 156
+    core, rim_dim, rim_hot = (105, 100, 25), (244, 146, 43), (250, 204, 53)
+    fringe, edge = (120, 40, 20), (40, 10, 5)
     palette = [(0, 0, 0)]
-    for i in range(count):
-        c = ramp(EMBER_RAMP, i / (count - 1))
-        palette.append(tuple(clamp(int(round(v)), 0, 255) for v in c))
-    rows = []
-    for y in range(size):
-        row = bytearray()
-        for x in range(size):
-            dx, dy = x + 0.5 - 15.0, y + 0.5 - 14.5
-            r = math.hypot(dx, dy) / 7.0
-            if r >= 1.0:
-                row.append(0)
+    for i in range(78):  # core to the hot rim
+        t = i / 77
+        palette.append(tuple(int(round(c)) for c in
+                             (mix(core, rim_dim, t / 0.6) if t < 0.6 else
+                              mix(rim_dim, rim_hot, (t - 0.6) / 0.4))))
+    for i in range(78):  # hot rim out through the fringe
+        t = i / 77
+        palette.append(tuple(int(round(c)) for c in
+                             (mix(rim_hot, rim_dim, t / 0.3) if t < 0.3 else
+                              mix(rim_dim, fringe, (t - 0.3) / 0.4) if t < 0.7 else
+                              mix(fringe, edge, (t - 0.7) / 0.3))))
+    assert len(palette) == 157
+    cx, cy = 15.0, 14.5
+    indices = [[0] * 32 for _ in range(32)]
+    for y in range(8, 21):
+        for x in range(8, 22):
+            r = math.hypot((x - cx) / 7.0, (y - cy) / 6.5)
+            if r > 1.0:
                 continue
-            t = clamp(r + (rng.unit() - 0.5) * 0.06, 0.0, 1.0)
-            row.append(1 + int(round(t * (count - 1))))
-        rows.append(bytes(row))
-    return png_bytes(size, size, 3, rows, palette=palette)
+            if r < 0.55:
+                index = 1 + int(round(77 * (r / 0.55)))
+            else:
+                index = 79 + int(round(77 * ((r - 0.55) / 0.45)))
+            indices[y][x] = index
+    return palette, indices
 
 
-# ---- scorch.png: a brown star of soft rays on white, with real alpha ----
 def make_scorch():
     size = 64
-    rng = Lcg(6006)
-    cx, cy = 34.0, 29.0
-    rays = []
-    for i in range(10):
-        rays.append((i * 2 * math.pi / 10 + (rng.unit() - 0.5) * 0.35, 9 + rng.unit() * 7,
-                     0.26 + rng.unit() * 0.12))
-    dark = (97, 72, 50)
-    core = (116, 86, 60)
-    pale = (236, 222, 205)
-    rows = []
+    rng = Random(4004)
+    cx, cy = 34.0, 28.8
+    rays = [(2 * math.pi * (i + 0.3 * (rng.unit() - 0.5)) / 10, 10.5 + 6.5 * rng.unit(),
+             0.22 + 0.10 * rng.unit()) for i in range(10)]
+    centre, darkest, pale = (116, 86, 60), (97, 72, 50), (214, 190, 162)
+    pixels = []
     for y in range(size):
-        row = bytearray()
+        row = []
         for x in range(size):
-            dx, dy = x + 0.5 - cx, y + 0.5 - cy
+            dx, dy = x - cx, y - cy
+            r = math.hypot(dx, dy)
             angle = math.atan2(dy, dx)
-            dist = math.hypot(dx, dy)
-            reach = 9.0
-            for centre, length, width in rays:
-                d = math.atan2(math.sin(angle - centre), math.cos(angle - centre))
-                reach = max(reach, 8 + length * math.exp(-(d / width) ** 2))
-            t = dist / reach + (rng.unit() - 0.5) * 0.1
-            alpha = clamp(1.0 - smoothstep((t - 0.45) / 0.55), 0.0, 1.0)
-            a = int(round(alpha * 255))
-            if a == 0:
-                row += b"\xff\xff\xff\x00"
+            reach = 8.0
+            for a0, length, width in rays:
+                d = (angle - a0 + math.pi) % (2 * math.pi) - math.pi
+                reach = max(reach, 7.0 + length * max(0.0, 1.0 - (d / width) ** 2))
+            cover = clamp((reach - r) / 4.0, 0.0, 1.0)
+            inside = 17 <= x <= 51 and 11 <= y <= 46
+            if cover <= 0.0 or not inside:
+                row.append((255, 255, 255, 0))
                 continue
-            inner = smoothstep(dist / 5.0)
-            base = tuple(dark[i] + (core[i] - dark[i]) * inner for i in range(3))
-            fade = 1.0 - alpha
-            px = tuple(clamp(int(round(base[i] + (pale[i] - base[i]) * fade)), 1, 255)
-                       for i in range(3))
-            row += bytes(px) + bytes((a,))
-        rows.append(bytes(row))
-    return png_bytes(size, size, 6, rows)
+            alpha = int(round(255 * smooth(cover)))
+            if alpha == 0:
+                row.append((255, 255, 255, 0))
+                continue
+            # Dark in the middle, pale brown towards the ends of the rays.
+            body = mix(darkest, centre, clamp(r / 4.0, 0.0, 1.0))
+            body = mix(body, (150, 118, 88), clamp((r - 5.0) / 9.0, 0.0, 1.0))
+            colour = mix(pale, body, smooth(cover))
+            row.append(tuple(int(round(c)) for c in colour) + (alpha,))
+        pixels.append(row)
+    return pixels
 
 
-IMAGES = [
-    ("ground.png", make_ground),
-    ("smoke.png", make_smoke),
-    ("glow.png", make_glow),
-    ("streak.png", make_streak),
-    ("debris.png", make_debris),
-    ("ember.png", make_ember),
-    ("scorch.png", make_scorch),
-]
+# ---- Output ----
 
 
-def main():
+def rgb_rows(pixels, alpha=None):
+    rows = []
+    for row in pixels:
+        out = bytearray()
+        for p in row:
+            out += bytes(p[:3])
+            if alpha is not None:
+                out.append(p[3] if len(p) > 3 else alpha)
+        rows.append(out)
+    return rows
+
+
+def expand(palette, indices):
+    return [[palette[i] for i in row] for row in indices]
+
+
+def write_assets(folder):
+    os.makedirs(folder, exist_ok=True)
+    images = {}
+    ground = make_ground()
+    write_png(os.path.join(folder, "ground.png"), 256, 256, 2, rgb_rows(ground))
+    smoke = make_smoke()
+    write_png(os.path.join(folder, "smoke.png"), 64, 64, 6, rgb_rows(smoke, 255))
+    glow = make_glow()
+    write_png(os.path.join(folder, "glow.png"), 64, 64, 6, rgb_rows(glow, 255))
+    pal, idx = make_streak()
+    write_png(os.path.join(folder, "streak.png"), 64, 64, 3, idx, pal, [0])
+    streak = expand(pal, idx)
+    pal, idx = make_debris()
+    write_png(os.path.join(folder, "debris.png"), 32, 32, 3, idx, pal, [0])
+    debris = expand(pal, idx)
+    pal, idx = make_ember()
+    write_png(os.path.join(folder, "ember.png"), 32, 32, 3, idx, pal)
+    ember = expand(pal, idx)
+    scorch = make_scorch()
+    write_png(os.path.join(folder, "scorch.png"), 64, 64, 6, rgb_rows(scorch, None))
+    images.update(ground=ground, smoke=smoke, glow=glow, streak=streak, debris=debris,
+                  ember=ember, scorch=[[p[:3] for p in row] for row in scorch])
+    return images
+
+
+def enlarge(pixels, factor):
+    return [[p for p in row for _ in range(factor)] for row in pixels for _ in range(factor)]
+
+
+def multiply_on_ground(ground, sprite, ox, oy):
+    out = [list(row[:128]) for row in ground[:128]]
+    for y, row in enumerate(sprite):
+        for x, p in enumerate(row):
+            g = out[oy + y][ox + x]
+            out[oy + y][ox + x] = tuple(a * b // 255 for a, b in zip(p, g))
+    return out
+
+
+def write_preview(images, folder):
+    os.makedirs(folder, exist_ok=True)
+    for name, pixels in images.items():
+        factor = 2 if name == "ground" else 6
+        big = enlarge(pixels, factor)
+        write_png(os.path.join(folder, name + ".png"), len(big[0]), len(big), 2, rgb_rows(big))
+    ground = images["ground"]
+    tiled = [row + row for row in ground] * 2
+    write_png(os.path.join(folder, "ground_tiled.png"), 512, 512, 2, rgb_rows(tiled))
+    for name in ("smoke", "scorch"):
+        scene = enlarge(multiply_on_ground(ground, images[name], 32, 32), 4)
+        write_png(os.path.join(folder, name + "_on_ground.png"), 512, 512, 2, rgb_rows(scene))
+
+
+def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = os.path.join(here, "..", "assets")
-    os.makedirs(out_dir, exist_ok=True)
-    for name, make in IMAGES:
-        with open(os.path.join(out_dir, name), "wb") as f:
-            f.write(make())
+    folder = os.path.join(here, "..", "assets")
+    preview = None
+    args = list(argv)
+    while args:
+        a = args.pop(0)
+        if a == "--preview":
+            preview = args.pop(0)
+        else:
+            folder = a
+    images = write_assets(folder)
+    if preview:
+        write_preview(images, preview)
 
 
 if __name__ == "__main__":
-    main()
+    main(sys.argv[1:])
