@@ -14,6 +14,8 @@ constexpr int GroundSide = 600;     // the tiles cover 600 x 600, below the scre
 constexpr int RandomAdvance = 360;  // draws of RandomUpTo(10) until their sum reaches this
 constexpr int ExplosionBound = 600; // both coordinates of a button explosion: 0..600
 
+FrameHook AfterFrame = nullptr; // the recorder's look at each finished frame, or null
+
 // Tiles the ground sprite from the top-left, reading its size again at every step. A ground
 // sprite without pixels (width or height 0) would never advance, so it draws nothing.
 void DrawGround() {
@@ -73,8 +75,13 @@ void RunFrame() {
   DrainEvents();
 }
 
+void SetFrameHook(FrameHook hook) {
+  AfterFrame = hook;
+}
+
 void RunFrameLoop() {
   do {
     RunFrame();
+    if (AfterFrame != nullptr) AfterFrame();
   } while (Shell.QuitRequested == 0);
 }

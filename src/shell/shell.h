@@ -21,3 +21,6 @@ void RunFrameLoop();                 // frames until a close request has been dr
 void RunFrame();                     // one frame of the loop
 void ShutDown();                     // quads, sprite system, window, in that order
 void UpdateFrameMeter();             // smoothed rate, title and per-second count
+// Called by RunFrameLoop after every frame's event drain; null (the default) calls nothing.
+using FrameHook = void (*)();
+void SetFrameHook(FrameHook hook);

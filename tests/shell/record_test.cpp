@@ -1,0 +1,145 @@
+// The recorder as a user runs it: its options, its errors, and runs that repeat exactly.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("record_test_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // The recorder's exit code; its output goes to a file in the folder.
+  int Run(const std::string& arguments) const {
+    const std::string command =
+        std::string("'") + RECORDER + "' " + arguments + " >'" + Path("out.txt") + "' 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::vector<std::string> Lines(const std::string& name) const {
+    std::vector<std::string> lines;
+    std::istringstream in(Read(name));
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line);
+    return lines;
+  }
+  // The number after "key": in a JSON line of the trace.
+  static long Field(const std::string& line, const std::string& key) {
+    const size_t at = line.find("\"" + key + "\":");
+    return at == std::string::npos ? -1 : std::stol(line.substr(at + key.size() + 3));
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(RecordTest, TwoRunsGiveTheSameFrames) {
+  const std::string script = "--frames 40 --press 3 --press 20x3 --start-ms 4294967000 --trace ";
+  ASSERT_EQ(Run(script + Path("a.jsonl")), 0) << Read("out.txt");
+  ASSERT_EQ(Run(script + Path("b.jsonl")), 0) << Read("out.txt");
+  const auto a = Lines("a.jsonl");
+  ASSERT_EQ(a.size(), 40u);
+  EXPECT_EQ(a, Lines("b.jsonl"));
+  EXPECT_NE(a[0].find("\"frame\":1,"), std::string::npos) << a[0];
+  EXPECT_NE(a[0].find("\"title\":\"fps: 1 - 0\""), std::string::npos) << a[0];
+}
+
+TEST_F(RecordTest, PressAtFrameAddsAnExplosionAfterThatFrame) {
+  ASSERT_EQ(Run("--frames 8 --press 5 --press 7x2 --trace " + Path("t.jsonl")), 0);
+  const auto t = Lines("t.jsonl");
+  ASSERT_EQ(t.size(), 8u);
+  EXPECT_EQ(Field(t[3], "nodes"), 34);
+  EXPECT_EQ(Field(t[4], "nodes"), 68);
+  EXPECT_EQ(Field(t[4], "explosionCount"), 1);
+  EXPECT_EQ(Field(t[6], "nodes"), 136);
+  EXPECT_EQ(Field(t[6], "explosionCount"), 3);
+  // The frame that drains a press presents the same picture as without it.
+  ASSERT_EQ(Run("--frames 8 --trace " + Path("u.jsonl")), 0);
+  const auto u = Lines("u.jsonl");
+  EXPECT_EQ(t[4].substr(t[4].find("\"hash\"")), u[4].substr(u[4].find("\"hash\"")));
+  EXPECT_NE(t[5].substr(t[5].find("\"hash\"")), u[5].substr(u[5].find("\"hash\"")));
+}
+
+TEST_F(RecordTest, PngAndParticleFilesAreWritten) {
+  ASSERT_EQ(Run("--frames 3 --press 1 --png 2:" + Path("f.png") + " --png last:" + Path("l.png") +
+                " --particles 1:" + Path("p.jsonl")),
+            0)
+      << Read("out.txt");
+  for (const char* name : {"f.png", "l.png"}) {
+    const std::string png = Read(name);
+    ASSERT_GT(png.size(), 26u) << name;
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(png[i]); };
+    EXPECT_EQ(byte(18) << 8 | byte(19), 600);
+    EXPECT_EQ(byte(22) << 8 | byte(23), 580);
+    EXPECT_EQ(byte(25), 2); // RGB
+  }
+  const auto p = Lines("p.jsonl");
+  ASSERT_EQ(p.size(), 68u);
+  EXPECT_EQ(p[34].rfind("{\"sprite\":8,", 0), 0u) << p[34];
+  EXPECT_NE(p[34].find("\"x\":106,\"y\":376,"), std::string::npos) << p[34];
+  EXPECT_NE(p[0].find("\"fadeStep\":"), std::string::npos);
+  for (const auto& entry : fs::directory_iterator(folder_))
+    EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos);
+}
+
+TEST_F(RecordTest, BadArgumentsExitWithTwoAndWriteNothing) {
+  const std::string missing = Path("no/such/folder/x");
+  const char* cases[] = {"--frames 0",
+                         "--frames abc",
+                         "--frame-ms -1",
+                         "--start-ms 4294967296",
+                         "--press 0",
+                         "--press 61",
+                         "--press 3x0",
+                         "--press 3y2",
+                         "--png 3",
+                         "--png 61:x.png",
+                         "--particles last:x.jsonl",
+                         "--unknown"};
+  for (const char* arguments : cases) {
+    EXPECT_EQ(Run(std::string(arguments) + " --trace " + Path("t.jsonl")), 2) << arguments;
+    const auto out = Lines("out.txt");
+    EXPECT_EQ(out.size(), 1u) << arguments << ": " << Read("out.txt");
+    EXPECT_FALSE(fs::exists(Path("t.jsonl"))) << arguments;
+  }
+  for (const std::string option : {"--png 1:", "--particles 1:", "--trace "}) {
+    EXPECT_EQ(Run("--frames 2 --trace " + Path("t.jsonl") + " " + option + missing), 2) << option;
+    EXPECT_NE(Read("out.txt").find(option.substr(0, option.find_first_of(" 1"))), std::string::npos)
+        << Read("out.txt");
+    EXPECT_FALSE(fs::exists(Path("t.jsonl"))) << option;
+  }
+}
+
+TEST_F(RecordTest, HelpListsTheOptions) {
+  EXPECT_EQ(Run("--help"), 0);
+  const std::string help = Read("out.txt");
+  for (const char* option :
+       {"--frames", "--frame-ms", "--start-ms", "--press", "--png", "--particles", "--trace"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+} // namespace
