@@ -286,8 +286,10 @@ def rgb_rows(pixels, alpha=None):
         out = bytearray()
         for p in row:
             out += bytes(p[:3])
-            if alpha is not None:
-                out.append(p[3] if len(p) > 3 else alpha)
+            if len(p) > 3:
+                out.append(p[3])
+            elif alpha is not None:
+                out.append(alpha)
         rows.append(out)
     return rows
 
@@ -315,7 +317,7 @@ def write_assets(folder):
     write_png(os.path.join(folder, "ember.png"), 32, 32, 3, idx, pal)
     ember = expand(pal, idx)
     scorch = make_scorch()
-    write_png(os.path.join(folder, "scorch.png"), 64, 64, 6, rgb_rows(scorch, None))
+    write_png(os.path.join(folder, "scorch.png"), 64, 64, 6, rgb_rows(scorch))
     images.update(ground=ground, smoke=smoke, glow=glow, streak=streak, debris=debris,
                   ember=ember, scorch=[[p[:3] for p in row] for row in scorch])
     return images

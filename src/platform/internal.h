@@ -18,6 +18,10 @@ SpriteRecord* FindSprite(int sprite); // null when the number is out of range or
 SpriteRecord* SpriteSlot(int sprite); // the slot, empty or not; null when out of range
 void ClearSpriteTable();              // releases every sprite and closes any pixel access
 void TouchSprite(SpriteRecord& s);    // marks the pixels or key as changed
+void ReleaseSprite(SpriteRecord& s);  // empties the slot, closing a pixel access open on it
+
+// ---- PNG decoding (png.cpp) ----
+void ResetPngDecoding(); // PNG decoding off again, no error kept (as at process start)
 
 // ---- Frame cap (present.cpp) ----
 void ResetFrameCap(); // no cap set: the next OpenScreenInWindow sets 60

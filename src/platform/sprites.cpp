@@ -40,6 +40,12 @@ void TouchSprite(SpriteRecord& s) {
   s.generation = ++Sprites.nextGeneration;
 }
 
+void ReleaseSprite(SpriteRecord& s) {
+  if (Sprites.access == &s) Sprites.access = nullptr;
+  s = SpriteRecord{};
+  TouchSprite(s);
+}
+
 int DuplicateSprite(int source, int destination, int mode) {
   const SpriteRecord* from = FindSprite(source);
   SpriteRecord* to = SpriteSlot(destination);

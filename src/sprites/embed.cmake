@@ -1,0 +1,18 @@
+# Writes OUTPUT, a C++ source holding every IMAGES entry (file ASSETS/<name>.png) as a byte
+# array and a table of them. Run with cmake -P.
+set(text "// Generated from the images in assets/; do not edit.\n#include \"sprites/embedded.h\"\n\nnamespace {\n")
+set(table "")
+foreach(image IN LISTS IMAGES)
+  file(READ ${ASSETS}/${image}.png hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x..,){24})" "\\1\n" bytes "${bytes}")
+  string(APPEND text "const unsigned char ${image}_png[${size}] = {\n${bytes}\n};\n")
+  string(APPEND table "    {\"${image}.png\", ${image}_png, sizeof ${image}_png},\n")
+endforeach()
+list(LENGTH IMAGES count)
+string(APPEND text "} // namespace\n\nconst EmbeddedImage EmbeddedImages[] = {\n${table}};\n")
+string(APPEND text "const int EmbeddedImagesCount = ${count};\n")
+file(WRITE ${OUTPUT}.tmp "${text}")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)
