@@ -1,6 +1,7 @@
 // The Qt window on the offscreen platform: button clicks, close requests, the title and the
 // fixed client size, as the frame loop sees them through PollWindowEvent.
 #include "platform/platform.h"
+#include "shell/shell.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -100,6 +101,15 @@ TEST_F(QtWindowTest, ClientAreaIsFixedAt600By600WithoutMaximise) {
   EXPECT_TRUE(Window()->windowFlags().testFlag(Qt::WindowCloseButtonHint));
   EXPECT_EQ(Button()->geometry(), QRect(0, 580, 600, 20));
   EXPECT_EQ(Button()->text(), QString("Next Explosion"));
+}
+
+TEST_F(QtWindowTest, MeterSetsTheWindowTitle) {
+  UseVirtualClock(10'016, 0);
+  Shell = ShellState{};
+  Shell.FrameStart = 10'000;
+  UpdateFrameMeter();
+  UseRealClock();
+  EXPECT_EQ(Window()->windowTitle(), QString("fps: 1 - 0"));
 }
 
 // The screen keeps the last frame (red in the low byte) and paints it when exposed.
