@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
