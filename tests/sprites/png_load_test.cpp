@@ -175,6 +175,18 @@ TEST_F(PngLoadTest, ModeDefaultsToPlain) {
   EXPECT_EQ(FindSprite(3)->mode, SpriteModePlain);
 }
 
+TEST_F(PngLoadTest, NothingLoadsBeforeDecodingIsEnabled) {
+  const std::vector<unsigned char> png = EncodePng(Image(1, 1, 0, 8, {5}));
+  ResetPngDecoding();
+  EXPECT_EQ(LoadSpriteFromMemory(3, png.data(), png.size()), 0);
+  EXPECT_STRNE(LastSpriteLoadError(), "");
+  EXPECT_EQ(GetSpriteWidth(3), 0);
+  EXPECT_EQ(EnablePngDecoding(), 1);
+  EXPECT_EQ(EnablePngDecoding(), 1); // a second call changes nothing
+  EXPECT_EQ(LoadSpriteFromMemory(3, png.data(), png.size()), 1);
+  EXPECT_EQ(PixelOf(3, 0, 0), Rgb(5, 5, 5));
+}
+
 TEST_F(PngLoadTest, NumbersOutOfRangeDoNothing) {
   const std::vector<unsigned char> png = EncodePng(Image(1, 1, 0, 8, {5}));
   for (int n : {-1, MaxSpriteNumber + 1, 1 << 30}) {
