@@ -233,8 +233,9 @@ int main(int argc, char** argv) {
   app.add_option("--frame-ms", Recorder.frameMs, "Virtual milliseconds every frame lasts")
       ->check(CLI::Range(int64_t{0}, int64_t{1'000'000}))
       ->capture_default_str();
-  app.add_option("--start-ms", Recorder.startMs, "Both millisecond clocks at the start")
-      ->check(CLI::Range(int64_t{0}, int64_t{0xFFFFFFFF}))
+  app.add_option("--start-ms", Recorder.startMs,
+                 "Both millisecond clocks at the start, taken modulo 2^32")
+      ->check(CLI::NonNegativeNumber)
       ->capture_default_str();
   app.add_option("--press", presses, "F or FxK: K presses (1) handled in frame F's drain");
   app.add_option("--png", pngs, "F:PATH: frame F (or last) as a 600x580 RGB PNG");

@@ -63,6 +63,10 @@ TEST_F(RecordTest, TwoRunsGiveTheSameFrames) {
   const auto a = Lines("a.jsonl");
   ASSERT_EQ(a.size(), 40u);
   EXPECT_EQ(a, Lines("b.jsonl"));
+  // The start is taken modulo 2^32.
+  const std::string wrapped = "--frames 40 --press 3 --press 20x3 --start-ms 8589934296 --trace ";
+  ASSERT_EQ(Run(wrapped + Path("c.jsonl")), 0) << Read("out.txt");
+  EXPECT_EQ(a, Lines("c.jsonl"));
   EXPECT_NE(a[0].find("\"frame\":1,"), std::string::npos) << a[0];
   EXPECT_NE(a[0].find("\"title\":\"fps: 1 - 0\""), std::string::npos) << a[0];
 }
@@ -111,7 +115,7 @@ TEST_F(RecordTest, BadArgumentsExitWithTwoAndWriteNothing) {
   const char* cases[] = {"--frames 0",
                          "--frames abc",
                          "--frame-ms -1",
-                         "--start-ms 4294967296",
+                         "--start-ms -5",
                          "--press 0",
                          "--press 61",
                          "--press 3x0",

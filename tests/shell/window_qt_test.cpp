@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,11 @@ TEST_F(QtWindowTest, SpaceOnTheFocusedButtonIsAPress) {
 }
 
 TEST_F(QtWindowTest, CloseRequestIsReportedOnceAndTheWindowStays) {
+  // The widget's own close, and the close that reaches the native window from outside.
   EXPECT_FALSE(Window()->close());
+  EXPECT_EQ(Drain(), std::vector<int>{EventClose});
+  ASSERT_NE(Window()->windowHandle(), nullptr);
+  EXPECT_FALSE(Window()->windowHandle()->close());
   EXPECT_EQ(Drain(), std::vector<int>{EventClose});
   EXPECT_TRUE(Window()->isVisible());
   EXPECT_EQ(CurrentWindowHandle(), window_);
