@@ -75,8 +75,14 @@ intptr_t HandleOf(const QWidget* widget) {
 
 } // namespace
 
+// The desktop's own scale is kept (the window is 600 x 600 of its logical pixels), but the
+// variables that force another scale on the toolkit are dropped: they would resize the client
+// area and stretch the picture by a factor the desktop never asked for.
 void StartWindowSystem(int argc, char** argv) {
   if (Window.application != nullptr) return;
+  for (const char* forced :
+       {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING"})
+    qunsetenv(forced);
   Window.argc = argv != nullptr && argc > 0 ? argc : 1;
   Window.argv = argv != nullptr && argc > 0 ? argv : ProgramName;
   Window.application = std::make_unique<QApplication>(Window.argc, Window.argv);

@@ -117,6 +117,20 @@ TEST_F(QtWindowTest, MeterSetsTheWindowTitle) {
   EXPECT_EQ(Window()->windowTitle(), QString("fps: 1 - 0"));
 }
 
+// A scale forced through the environment changes neither the client size nor the pixel ratio.
+TEST(QtWindowScaleTest, ForcedScaleFactorIsIgnored) {
+  qputenv("QT_SCALE_FACTOR", "2");
+  StartWindowSystem(0, nullptr);
+  const intptr_t handle = OpenMainWindow(0, 0, 0, 600, 600, 0x00CA0000 | WindowCentred, "");
+  ASSERT_NE(handle, 0);
+  const auto* window = reinterpret_cast<QWidget*>(handle);
+  EXPECT_EQ(window->size(), QSize(600, 600));
+  EXPECT_EQ(window->devicePixelRatioF(), 1.0);
+  CloseMainWindow();
+  StopWindowSystem();
+  qunsetenv("QT_SCALE_FACTOR");
+}
+
 // The screen keeps the last frame (red in the low byte) and paints it when exposed.
 TEST_F(QtWindowTest, ScreenPaintsTheLastFrame) {
   ASSERT_EQ(AttachScreenToWindow(window_, 0, 0, 600, 580), 1);
