@@ -1,0 +1,80 @@
+// Draws the 340-quad workload with our renderer and with every peer, and prints for each peer
+// how many pixels differ from ours, the bounding box of the differences and the largest
+// channel difference. Rasterisation and rounding rules differ between renderers, so
+// differences along quad edges are expected; the report says how many and where.
+#include "workload.h"
+
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+void Report(const char* peer, const uint32_t* ours, const uint32_t* theirs) {
+  long count = 0;
+  int x0 = FrameWidth, y0 = FrameHeight, x1 = -1, y1 = -1, largest = 0;
+  for (int y = 0; y < FrameHeight; ++y)
+    for (int x = 0; x < FrameWidth; ++x) {
+      const uint32_t a = ours[y * FrameWidth + x] & 0xFFFFFF;
+      const uint32_t b = theirs[y * FrameWidth + x] & 0xFFFFFF;
+      if (a == b) continue;
+      ++count;
+      x0 = std::min(x0, x);
+      y0 = std::min(y0, y);
+      x1 = std::max(x1, x);
+      y1 = std::max(y1, y);
+      for (int shift = 0; shift < 24; shift += 8)
+        largest = std::max(largest, std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                             static_cast<int>((b >> shift) & 0xFF)));
+    }
+  if (count == 0)
+    std::printf("%-22s identical\n", peer);
+  else
+    std::printf("%-22s %7ld pixels differ (%.2f%%), within x %d..%d, y %d..%d, largest channel "
+                "difference %d\n",
+                peer, count, 100.0 * static_cast<double>(count) / (FrameWidth * FrameHeight), x0,
+                x1, y0, y1, largest);
+}
+
+} // namespace
+
+int main() {
+  if (!StartWorkloadScene()) {
+    std::fprintf(stderr, "peers_diff: the sprite set could not be made\n");
+    StopWorkloadScene();
+    return 1;
+  }
+  const Workload w = MakeWorkload(340 / QuadsPerExplosion, 2026);
+  DrawWorkloadOurs(w);
+  const std::vector<uint32_t> ours(ScreenPixels(), ScreenPixels() + FrameWidth * FrameHeight);
+  std::vector<uint32_t> theirs(ours.size());
+  std::printf("Pixels differing from ours, ground plus 340 quads, %dx%d:\n", FrameWidth,
+              FrameHeight);
+
+  DrawWorkloadScalar(w, theirs.data());
+  Report("scalar loop", ours.data(), theirs.data());
+
+  if (StartPixmanPeer()) {
+    DrawWorkloadPixman(w, PixmanMultiplyAdd);
+    Report("pixman multiply/add", ours.data(), PixmanFrame());
+    DrawWorkloadPixman(w, PixmanInReverseAdd);
+    Report("pixman in_reverse/add", ours.data(), PixmanFrame());
+    StopPixmanPeer();
+  } else {
+    std::printf("%-22s not built in\n", "pixman");
+  }
+
+  if (StartGlPeer()) {
+    DrawWorkloadGl(w);
+    ReadGlFrame(theirs.data());
+    Report("llvmpipe (EGL)", ours.data(), theirs.data());
+    StopGlPeer();
+  } else {
+    std::printf("%-22s not available\n", "llvmpipe (EGL)");
+  }
+  StopWorkloadScene();
+  return 0;
+}
