@@ -15,6 +15,7 @@ namespace {
 
 void Report(const char* peer, const uint32_t* ours, const uint32_t* theirs) {
   long count = 0;
+  long large = 0; // pixels off by more than 8 in some channel: placement, not rounding
   int x0 = FrameWidth, y0 = FrameHeight, x1 = -1, y1 = -1, largest = 0;
   for (int y = 0; y < FrameHeight; ++y)
     for (int x = 0; x < FrameWidth; ++x) {
@@ -26,17 +27,20 @@ void Report(const char* peer, const uint32_t* ours, const uint32_t* theirs) {
       y0 = std::min(y0, y);
       x1 = std::max(x1, x);
       y1 = std::max(y1, y);
+      int most = 0;
       for (int shift = 0; shift < 24; shift += 8)
-        largest = std::max(largest, std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                                             static_cast<int>((b >> shift) & 0xFF)));
+        most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                       static_cast<int>((b >> shift) & 0xFF)));
+      largest = std::max(largest, most);
+      large += most > 8;
     }
   if (count == 0)
     std::printf("%-22s identical\n", peer);
   else
-    std::printf("%-22s %7ld pixels differ (%.2f%%), within x %d..%d, y %d..%d, largest channel "
-                "difference %d\n",
-                peer, count, 100.0 * static_cast<double>(count) / (FrameWidth * FrameHeight), x0,
-                x1, y0, y1, largest);
+    std::printf("%-22s %7ld pixels differ (%.2f%%), %ld by more than 8, within x %d..%d, "
+                "y %d..%d, largest channel difference %d\n",
+                peer, count, 100.0 * static_cast<double>(count) / (FrameWidth * FrameHeight), large,
+                x0, x1, y0, y1, largest);
 }
 
 } // namespace

@@ -358,7 +358,8 @@ bool StartGlPeer() {
   Gl.display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
   if (Gl.display == EGL_NO_DISPLAY || !eglInitialize(Gl.display, nullptr, nullptr)) return false;
   eglBindAPI(EGL_OPENGL_ES_API);
-  const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT, EGL_NONE};
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, 0, EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT,
+                                     EGL_NONE};
   EGLConfig config = nullptr;
   EGLint count = 0;
   if (!eglChooseConfig(Gl.display, configAttributes, &config, 1, &count) || count < 1) {
