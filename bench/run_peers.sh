@@ -2,11 +2,11 @@
 # Builds and runs the benchmarks in one Release build (build/bench), then prints one table:
 # each renderer workload drawn by each peer, time per frame and its ratio to our renderer,
 # followed by how many pixels each peer's picture differs from ours.
-# Usage: bench/run_peers.sh [min seconds per benchmark, default 0.3]
+# Usage: bench/run_peers.sh [min seconds per benchmark, default 0.5]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-min_time="${1:-0.3}"
+min_time="${1:-0.5}"
 build=build/bench
 out="$build/results"
 
@@ -57,7 +57,7 @@ for q in workloads:
         if (p, q) not in table:
             continue
         ms, mpix = table[(p, q)]
-        ratio = f"{ms / ours:8.2f}x" if ours else "      n/a"
+        ratio = f"{ms / ours:8.3f}x" if ours else "      n/a"
         print(f"{'ground + %d quads' % q:<20} {p:<22} {ms:10.3f} {mpix:9.1f} {ratio:>9}")
 PY
 echo
