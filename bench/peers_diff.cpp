@@ -2,6 +2,7 @@
 // how many pixels differ from ours, the bounding box of the differences and the largest
 // channel difference. Rasterisation and rounding rules differ between renderers, so
 // differences along quad edges are expected; the report says how many and where.
+// With a folder argument it also writes every picture there as a binary PPM file.
 #include "workload.h"
 
 #include "platform/platform.h"
@@ -9,11 +10,30 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
 
-void Report(const char* peer, const uint32_t* ours, const uint32_t* theirs) {
+const char* Folder = nullptr; // where the pictures go, or null
+
+void WritePicture(const char* name, const uint32_t* pixels) {
+  if (Folder == nullptr) return;
+  const std::string path = std::string(Folder) + "/" + name + ".ppm";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return;
+  std::fprintf(f, "P6\n%d %d\n255\n", FrameWidth, FrameHeight);
+  for (int i = 0; i < FrameWidth * FrameHeight; ++i) {
+    const unsigned char rgb[3] = {static_cast<unsigned char>(pixels[i]),
+                                  static_cast<unsigned char>(pixels[i] >> 8),
+                                  static_cast<unsigned char>(pixels[i] >> 16)};
+    std::fwrite(rgb, 1, 3, f);
+  }
+  std::fclose(f);
+}
+
+void Report(const char* peer, const char* file, const uint32_t* ours, const uint32_t* theirs) {
+  WritePicture(file, theirs);
   long count = 0;
   long large = 0; // pixels off by more than 8 in some channel: placement, not rounding
   int x0 = FrameWidth, y0 = FrameHeight, x1 = -1, y1 = -1, largest = 0;
@@ -45,7 +65,8 @@ void Report(const char* peer, const uint32_t* ours, const uint32_t* theirs) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) Folder = argv[1];
   if (!StartWorkloadScene()) {
     std::fprintf(stderr, "peers_diff: the sprite set could not be made\n");
     StopWorkloadScene();
@@ -55,17 +76,18 @@ int main() {
   DrawWorkloadOurs(w);
   const std::vector<uint32_t> ours(ScreenPixels(), ScreenPixels() + FrameWidth * FrameHeight);
   std::vector<uint32_t> theirs(ours.size());
+  WritePicture("ours", ours.data());
   std::printf("Pixels differing from ours, ground plus 340 quads, %dx%d:\n", FrameWidth,
               FrameHeight);
 
   DrawWorkloadScalar(w, theirs.data());
-  Report("scalar loop", ours.data(), theirs.data());
+  Report("scalar loop", "scalar", ours.data(), theirs.data());
 
   if (StartPixmanPeer()) {
     DrawWorkloadPixman(w, PixmanMultiplyAdd);
-    Report("pixman multiply/add", ours.data(), PixmanFrame());
+    Report("pixman multiply/add", "pixman_multiply", ours.data(), PixmanFrame());
     DrawWorkloadPixman(w, PixmanInReverseAdd);
-    Report("pixman in_reverse/add", ours.data(), PixmanFrame());
+    Report("pixman in_reverse/add", "pixman_in_reverse", ours.data(), PixmanFrame());
     StopPixmanPeer();
   } else {
     std::printf("%-22s not built in\n", "pixman");
@@ -74,7 +96,7 @@ int main() {
   if (StartGlPeer()) {
     DrawWorkloadGl(w);
     ReadGlFrame(theirs.data());
-    Report("llvmpipe (EGL)", ours.data(), theirs.data());
+    Report("llvmpipe (EGL)", "llvmpipe", ours.data(), theirs.data());
     StopGlPeer();
   } else {
     std::printf("%-22s not available\n", "llvmpipe (EGL)");
