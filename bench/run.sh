@@ -17,6 +17,7 @@ min_time="${MIN_TIME:-0.5}"
 out="$build/bench_peers.csv"
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+echo "== load average before the run: $(cut -d" " -f1-3 /proc/loadavg)"
 echo "== bench_renderer"
 "$build/bench/bench_renderer" --benchmark_min_time="$min_time"
 echo "== bench_peers"
