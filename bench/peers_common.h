@@ -51,8 +51,9 @@ struct Peer {
 
 std::unique_ptr<Peer> MakeOursPeer();
 std::unique_ptr<Peer> MakeScalarPeer();
-std::unique_ptr<Peer> MakePixmanPeer(bool fastest); // null without pixman
-std::unique_ptr<Peer> MakeGlPeer();                 // null without EGL/GLES or no device
+enum : int { PixmanMultiplyAdd, PixmanInReverse, PixmanFastest };
+std::unique_ptr<Peer> MakePixmanPeer(int variant); // null without pixman
+std::unique_ptr<Peer> MakeGlPeer();                // null without EGL/GLES or no device
 
 struct PeerEntry {
   std::string name;

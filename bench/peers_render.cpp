@@ -131,16 +131,23 @@ struct ScalarPeer final : Peer {
 #ifdef EXPLOSIONS_HAVE_PIXMAN
 // ---- pixman ----
 // blend: MULTIPLY with keyed texels made transparent, ADD with squared texels.
+// in reverse: the multiply as IN_REVERSE of solid white through a component-alpha mask of
+// the texels, keyed texels white; the mask's edge is repeated outside rotated quads (the
+// art's edges are keyed or white, so that leaves the frame alone).
 // fastest: the multiply as OVER of solid black through a component-alpha mask holding the
 // inverted texels (d * t = d * (1 - (1 - t))), keyed texels a zero mask; ADD as above.
 struct PixmanPeer final : Peer {
+  int variant;
   bool fastest;
-  explicit PixmanPeer(bool f) : fastest(f) {}
+  bool inReverse;
+  explicit PixmanPeer(int v)
+      : variant(v), fastest(v == PixmanFastest), inReverse(v == PixmanInReverse) {}
   const Workload* work = nullptr;
   std::vector<uint32_t> buffer;
   pixman_image_t* dest = nullptr;
   pixman_image_t* ground = nullptr;
   pixman_image_t* black = nullptr;
+  pixman_image_t* white = nullptr;
   std::vector<std::vector<uint32_t>> store;
   pixman_image_t* mulImage[9] = {};
   pixman_image_t* addImage[9] = {};
@@ -157,6 +164,7 @@ struct PixmanPeer final : Peer {
     if (dest) pixman_image_unref(dest);
     if (ground) pixman_image_unref(ground);
     if (black) pixman_image_unref(black);
+    if (white) pixman_image_unref(white);
   }
   void Prepare(const Workload& w) override {
     work = &w;
@@ -168,13 +176,17 @@ struct PixmanPeer final : Peer {
     ground = Wrap(g.pixels, g.width, g.height, PIXMAN_x8b8g8r8);
     const pixman_color_t opaqueBlack = {0, 0, 0, 0xFFFF};
     black = pixman_image_create_solid_fill(&opaqueBlack);
+    const pixman_color_t opaqueWhite = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    white = pixman_image_create_solid_fill(&opaqueWhite);
     for (const int s : {1, 2, 6, 7, 8}) {
       const BenchTexture& t = GetTexture(s);
       std::vector<uint32_t> mul(t.pixels.size()), add(t.pixels.size());
       for (size_t i = 0; i < t.pixels.size(); ++i) {
         const uint32_t p = t.pixels[i];
         const bool keyed = p == t.key;
-        if (fastest)
+        if (inReverse)
+          mul[i] = keyed ? 0xFFFFFFFFu : 0xFF000000u | p;
+        else if (fastest)
           mul[i] = keyed ? 0 : 0xFF000000u | (~p & 0xFFFFFF);
         else
           mul[i] = keyed ? 0 : 0xFF000000u | p;
@@ -186,7 +198,8 @@ struct PixmanPeer final : Peer {
         add[i] = keyed ? 0 : 0xFF000000u | sq;
       }
       mulImage[s] = Wrap(mul, t.width, t.height, PIXMAN_a8b8g8r8);
-      if (fastest) pixman_image_set_component_alpha(mulImage[s], 1);
+      if (fastest || inReverse) pixman_image_set_component_alpha(mulImage[s], 1);
+      if (inReverse) pixman_image_set_repeat(mulImage[s], PIXMAN_REPEAT_PAD);
       addImage[s] = Wrap(add, t.width, t.height, PIXMAN_a8b8g8r8);
     }
   }
@@ -228,6 +241,9 @@ struct PixmanPeer final : Peer {
       const int sx = d.rotated ? dx : 0, sy = d.rotated ? dy : 0;
       if (d.pair == PairAdd)
         pixman_image_composite32(PIXMAN_OP_ADD, tex, nullptr, dest, sx, sy, 0, 0, dx, dy, w, h);
+      else if (inReverse)
+        pixman_image_composite32(PIXMAN_OP_IN_REVERSE, white, tex, dest, 0, 0, sx, sy, dx, dy, w,
+                                 h);
       else if (fastest)
         pixman_image_composite32(PIXMAN_OP_OVER, black, tex, dest, 0, 0, sx, sy, dx, dy, w, h);
       else
@@ -449,9 +465,9 @@ std::unique_ptr<Peer> MakeOursPeer() {
 std::unique_ptr<Peer> MakeScalarPeer() {
   return std::make_unique<ScalarPeer>();
 }
-std::unique_ptr<Peer> MakePixmanPeer([[maybe_unused]] bool fastest) {
+std::unique_ptr<Peer> MakePixmanPeer([[maybe_unused]] int variant) {
 #ifdef EXPLOSIONS_HAVE_PIXMAN
-  return std::make_unique<PixmanPeer>(fastest);
+  return std::make_unique<PixmanPeer>(variant);
 #else
   return nullptr;
 #endif
@@ -469,8 +485,9 @@ const std::vector<PeerEntry>& PeerList() {
       {"ours", MakeOursPeer},
       {"scalar", MakeScalarPeer},
 #ifdef EXPLOSIONS_HAVE_PIXMAN
-      {"pixman_multiply_add", [] { return MakePixmanPeer(false); }},
-      {"pixman_fastest", [] { return MakePixmanPeer(true); }},
+      {"pixman_multiply_add", [] { return MakePixmanPeer(PixmanMultiplyAdd); }},
+      {"pixman_in_reverse", [] { return MakePixmanPeer(PixmanInReverse); }},
+      {"pixman_fastest", [] { return MakePixmanPeer(PixmanFastest); }},
 #endif
 #ifdef EXPLOSIONS_HAVE_GLES
       {"llvmpipe_gles2", MakeGlPeer},
