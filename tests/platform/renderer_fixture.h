@@ -57,7 +57,6 @@ public:
   static constexpr int H = 580;
 
 protected:
-
   void SetUp() override {
     UseVirtualClock(1000, 0);
     StartWindowSystem(0, nullptr);
