@@ -5,7 +5,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@
 namespace {
 
 constexpr uint32_t MaxImageSide = 4096; // larger images are refused before anything is allocated
+constexpr size_t MaxChunkBytes = size_t{1} << 20;        // least chunk allowance, for small files
+constexpr size_t MaxLibpngAllocation = size_t{16} << 20; // one allocation by libpng, at most
 
 struct PngState {
   bool enabled;      // EnablePngDecoding was called
@@ -49,6 +53,17 @@ void OnError(png_structp png, png_const_charp message) {
 
 void OnWarning(png_structp, png_const_charp) {} // warnings are not errors and print nothing
 
+// libpng's own allocations (chunk buffers, rows, inflate state) never need more than this for
+// an image we accept; a damaged length field asking for more gets nothing, which libpng
+// turns into an error instead of a gigabyte allocation.
+png_voidp Allocate(png_structp, png_alloc_size_t size) {
+  return size <= MaxLibpngAllocation ? std::malloc(size) : nullptr;
+}
+
+void Release(png_structp, png_voidp p) {
+  std::free(p);
+}
+
 // Decodes the whole image into rows of 8-bit RGB. Returns "" on success, else the reason.
 // The one place that calls libpng; setjmp stays inside it, and nothing with a destructor
 // lives across the jump except objects made before setjmp.
@@ -56,7 +71,8 @@ std::string Decode(const unsigned char* bytes, size_t size, std::vector<unsigned
                    uint32_t& width, uint32_t& height) {
   if (bytes == nullptr || size < 8 || png_sig_cmp(bytes, 0, 8) != 0) return "not a PNG image";
   DecodeContext context{{bytes, size, 0}, {}};
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &context, OnError, OnWarning);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &context, OnError, OnWarning,
+                                             nullptr, Allocate, Release);
   if (png == nullptr) return "out of memory";
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
@@ -71,6 +87,10 @@ std::string Decode(const unsigned char* bytes, size_t size, std::vector<unsigned
   }
   png_set_read_fn(png, &context, ReadFromMemory);
   png_set_user_limits(png, MaxImageSide, MaxImageSide);
+  // No chunk can hold more than the whole file, so a length field beyond it is refused;
+  // chunks we do not know are skipped without being stored.
+  png_set_chunk_malloc_max(png, std::max<size_t>(size, MaxChunkBytes));
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
   png_read_info(png, info);
   width = png_get_image_width(png, info);
   height = png_get_image_height(png, info);

@@ -50,6 +50,22 @@ std::vector<unsigned char> Cut(std::vector<unsigned char> png, size_t keep) {
   return png;
 }
 
+// The file with one more chunk right after the header. The chunk's length field says
+// declaredLength, whatever the data given; the checksum is right for the data given.
+std::vector<unsigned char> WithChunk(std::vector<unsigned char> png, const char* type,
+                                     std::vector<unsigned char> data, uint32_t declaredLength) {
+  std::vector<unsigned char> chunk;
+  for (int i = 0; i < 4; ++i)
+    chunk.push_back(static_cast<unsigned char>(declaredLength >> (24 - 8 * i)));
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  const uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(4 + data.size()));
+  for (int i = 0; i < 4; ++i)
+    chunk.push_back(static_cast<unsigned char>(crc >> (24 - 8 * i)));
+  png.insert(png.begin() + 33, chunk.begin(), chunk.end());
+  return png;
+}
+
 std::vector<unsigned char> Embedded(const char* name) {
   const EmbeddedImage* e = FindEmbeddedImage(name);
   return e != nullptr ? std::vector<unsigned char>(e->bytes, e->bytes + e->size)
@@ -135,6 +151,14 @@ std::vector<LoadCase> Cases() {
       {"wrong signature", badSignature, 0, 0, 0, {}},
       {"absurd dimensions", WithSize(grey, 1000000, 1000000), 0, 0, 0, {}},
       {"wider than the bound", WithSize(grey, 5000, 2), 0, 0, 0, {}},
+      {"unknown ancillary chunk is skipped",
+       WithChunk(grey, "shNk", {1, 2, 3}, 3),
+       1,
+       3,
+       2,
+       {{1, 0, Rgb(100, 100, 100)}}},
+      // Found by the fuzzer: a palette chunk claiming nearly 2 GB is refused, not allocated.
+      {"chunk longer than the file", WithChunk(grey, "sPLT", {1, 2, 3}, 0x73737373u), 0, 0, 0, {}},
   };
 }
 
