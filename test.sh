@@ -15,7 +15,8 @@ for preset in release asan; do
 done
 
 # The PNG loader under libFuzzer for a minute, seeded with our images; any crash, leak or
-# sanitizer report fails the run (the input that caused it is kept in build/fuzz/).
+# sanitizer report fails the run (the input that caused it is kept in build/fuzz/). A fixed
+# seed makes a failing run repeatable.
 echo "== fuzz: PNG loader"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DEXPLOSIONS_FUZZ=ON -DEXPLOSIONS_GUI=OFF -DEXPLOSIONS_TESTS=OFF -DEXPLOSIONS_BENCH=OFF >/dev/null
@@ -23,5 +24,5 @@ cmake --build build/fuzz --target png_fuzz
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 cp assets/*.png "$corpus"/
-build/fuzz/tests/fuzz/png_fuzz -max_total_time=60 -print_final_stats=1 \
+build/fuzz/tests/fuzz/png_fuzz -seed=1 -max_total_time=60 -print_final_stats=1 \
   -artifact_prefix=build/fuzz/ "$corpus"
