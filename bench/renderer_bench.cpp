@@ -54,11 +54,7 @@ Colour GroundTexel(int x, int y, int) {
 struct Scene {
   Scene() {
     UseVirtualClock(10'000'000, 0);
-    StartWindowSystem(0, nullptr);
-    const intptr_t window = OpenMainWindow(0, 0, 0, 600, 600, WindowCentred, "bench");
-    StartSpriteSystem();
-    OpenScreenInWindow(window, 0, 0, 600, 580, 0, 0, 0);
-    StartQuadSystem();
+    OpenHeadlessScreen();
     MakeSprite(0, 256, SpriteModePlain, 0, GroundTexel);
     MakeSprite(1, 64, SpriteModeTexture, Grey(255), PuffTexel);
     MakeSprite(2, 64, SpriteModeTexture, 0, GlowTexel);
@@ -71,11 +67,7 @@ struct Scene {
     BeginQuads();
   }
   ~Scene() {
-    EndQuads();
-    FreeAllQuads();
-    StopSpriteSystem();
-    CloseMainWindow();
-    StopWindowSystem();
+    CloseHeadlessScreen();
     UseRealClock();
   }
 };

@@ -42,12 +42,8 @@ WorkloadQuad NewQuad(int quad, int source, int destination, int angle) {
 
 bool StartWorkloadScene() {
   UseVirtualClock(10'000'000, 0);
-  StartWindowSystem(0, nullptr);
-  const intptr_t window = OpenMainWindow(0, 0, 0, 600, 600, WindowCentred, "bench");
-  StartSpriteSystem();
-  StartQuadSystem();
+  OpenHeadlessScreen();
   EnablePngDecoding();
-  OpenScreenInWindow(window, 0, 0, FrameWidth, FrameHeight, 0, 0, 0);
   LoadSpriteSet();
   MakePaleSmoke();
   CreateSpriteQuads();
@@ -59,11 +55,7 @@ bool StartWorkloadScene() {
 
 void StopWorkloadScene() {
   if (!Scene.started) return;
-  EndQuads();
-  FreeAllQuads();
-  StopSpriteSystem();
-  CloseMainWindow();
-  StopWindowSystem();
+  CloseHeadlessScreen();
   UseRealClock();
   Scene.started = false;
 }

@@ -19,8 +19,6 @@
 namespace {
 
 constexpr uint32_t SceneMilliseconds = 1'000'000; // the fixed virtual time of the scene
-constexpr int ScreenW = 600;
-constexpr int ScreenH = 580;
 
 // The frame's drawing in the frame loop's order, without the random advance, the
 // presentation and the event drain, which change nothing in the picture.
@@ -44,12 +42,8 @@ void DrawSceneFrame() {
 
 Picture RenderGoldenScene() {
   UseVirtualClock(SceneMilliseconds, 0);
-  StartWindowSystem(0, nullptr);
-  const intptr_t window = OpenMainWindow(0, 0, 0, 600, 600, WindowCentred, "golden");
-  StartSpriteSystem();
-  StartQuadSystem();
+  OpenHeadlessScreen();
   EnablePngDecoding();
-  OpenScreenInWindow(window, 0, 0, ScreenW, ScreenH, 0, 0, 0);
   LoadSpriteSet();
   MakePaleSmoke();
   CreateSpriteQuads();
@@ -68,10 +62,7 @@ Picture RenderGoldenScene() {
     FreeParticleList();
   }
 
-  FreeAllQuads();
-  StopSpriteSystem();
-  CloseMainWindow();
-  StopWindowSystem();
+  CloseHeadlessScreen();
   UseRealClock();
   return picture;
 }

@@ -12,3 +12,8 @@ bool HeadlessWindowOpen();                // true between OpenMainWindow and Clo
 // Called by ShowScreenImage with every presented frame; null turns it off.
 using PresentHook = void (*)(const uint32_t* pixels, int width, int height);
 void SetHeadlessPresentHook(PresentHook hook);
+// For tests, benchmarks and tools that draw without the demo's start-up: a headless window
+// with the 600 x 580 screen open at its top and the sprite and quad systems started. Returns
+// the window's handle, or 0 when the screen could not be opened.
+intptr_t OpenHeadlessScreen();
+void CloseHeadlessScreen(); // ends any quad phase and releases everything, in shutdown order

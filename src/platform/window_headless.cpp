@@ -101,3 +101,19 @@ bool HeadlessWindowOpen() {
 void SetHeadlessPresentHook(PresentHook hook) {
   Window.presentHook = hook;
 }
+
+intptr_t OpenHeadlessScreen() {
+  StartWindowSystem(0, nullptr);
+  const intptr_t window = OpenMainWindow(0, 0, 0, 600, 600, WindowCentred, "");
+  StartSpriteSystem();
+  StartQuadSystem();
+  return OpenScreenInWindow(window, 0, 0, 600, 580, 0, 0, 0) == 1 ? window : 0;
+}
+
+void CloseHeadlessScreen() {
+  EndQuads();
+  FreeAllQuads();
+  StopSpriteSystem();
+  CloseMainWindow();
+  StopWindowSystem();
+}

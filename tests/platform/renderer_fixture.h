@@ -59,19 +59,11 @@ public:
 protected:
   void SetUp() override {
     UseVirtualClock(1000, 0);
-    StartWindowSystem(0, nullptr);
-    window_ = OpenMainWindow(0, 0, 0, 600, 600, WindowCentred, "test");
+    window_ = OpenHeadlessScreen();
     ASSERT_NE(window_, 0);
-    StartSpriteSystem();
-    ASSERT_EQ(OpenScreenInWindow(window_, 0, 0, W, H, 0, 0, 0), 1);
-    StartQuadSystem();
   }
   void TearDown() override {
-    EndQuads();
-    FreeAllQuads();
-    StopSpriteSystem();
-    CloseMainWindow();
-    StopWindowSystem();
+    CloseHeadlessScreen();
     UseRealClock();
   }
 

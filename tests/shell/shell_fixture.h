@@ -21,23 +21,14 @@ protected:
     SetVirtualFrameTicks(16'000);
     Shell = ShellState{};
     ResetRandomGenerator();
-    StartWindowSystem(0, nullptr);
-    const intptr_t window = OpenMainWindow(0, 0, 0, 600, 600, WindowCentred, "");
-    ASSERT_NE(window, 0);
-    StartSpriteSystem();
-    StartQuadSystem();
-    ASSERT_EQ(OpenScreenInWindow(window, 0, 0, 600, 580, 0, 0, 0), 1);
+    ASSERT_NE(OpenHeadlessScreen(), 0);
     SetFrameCap(1000);
     CreateParticleList();
     Wind = WindVector{1, -1};
   }
   void TearDown() override {
     FreeParticleList();
-    EndQuads();
-    FreeAllQuads();
-    StopSpriteSystem();
-    CloseMainWindow();
-    StopWindowSystem();
+    CloseHeadlessScreen();
     SetVirtualFrameTicks(0);
     UseRealClock();
   }
