@@ -69,3 +69,7 @@ void SetVirtualMilliseconds(uint32_t ms) {
   Clock.msBase = ms;
   Clock.msBaseTicks = Clock.ticks;
 }
+
+int64_t ReadWallNanoseconds() {
+  return MonotonicNanoseconds();
+}

@@ -17,6 +17,7 @@ void UseVirtualClock(uint32_t startMs, int64_t startTicks); // stopped time, mov
 bool ClockIsVirtual();                                      // true while virtual time is in force
 void AdvanceVirtualClock(int64_t ticks);  // moves every virtual clock forward together
 void SetVirtualMilliseconds(uint32_t ms); // sets both millisecond clocks; the counter stays
+int64_t ReadWallNanoseconds();            // monotonic wall time for measurements; never virtual
 
 // ---- Window, button and events (a Qt back end and a headless one implement these) ----
 enum : int { EventClose = 16, EventButton = 13100 };
