@@ -1,5 +1,6 @@
 // explosions-record: the demo's start-up, frame loop and shutdown on a headless window and
-// virtual time, driven by a script of button presses, writing what the window would show.
+// virtual time (or the real clock), driven by a script of button presses, writing what the
+// window would show and, on request, how long the frames took.
 #include "particles/particles.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
@@ -8,12 +9,16 @@
 #include <CLI/CLI.hpp>
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,6 +36,7 @@ struct RecorderState {
   int64_t frameMs;                      // virtual milliseconds per frame
   int64_t startMs;                      // both millisecond clocks at the start, mod 2^32
   std::map<int64_t, int> presses;       // frame -> presses handled in its drain
+  int64_t pressEvery;                   // one more press in frames K, 2K, ...; 0 for none
   std::vector<OutputRequest> pngs;      // frames to write as PNG
   std::vector<OutputRequest> particles; // particle lists to write as JSON Lines
   std::string tracePath;                // one JSON object per frame, or "" for none
@@ -40,6 +46,77 @@ struct RecorderState {
   std::string failure;                  // the first write that failed, or ""
 };
 RecorderState Recorder{};
+
+// Frame times go into a fixed histogram, so that a run of any length measures itself in the
+// same memory: 1-microsecond buckets below 100 ms, 1-millisecond buckets from 100 ms to 100 s,
+// and one bucket above. A percentile is the lower edge of the bucket holding it, so it is exact
+// to the microsecond below 100 ms and to the millisecond above; the maximum is exact.
+constexpr int64_t FineBuckets = 100'000;  // 1 us each: [0, 100 ms)
+constexpr int64_t CoarseFirstMs = 100;    // the first coarse bucket starts here
+constexpr int64_t CoarseBuckets = 99'900; // 1 ms each: [100 ms, 100 s)
+constexpr int64_t OverflowBucket = FineBuckets + CoarseBuckets;
+
+struct StatsState {
+  bool enabled;                  // --stats: measure, and print at the end
+  std::vector<uint32_t> buckets; // frame counts, OverflowBucket + 1 of them
+  int64_t samples;               // frames measured
+  int64_t maxNs;                 // the longest frame
+  int64_t loopStartNs;           // wall time when the first frame started
+  int64_t frameStartNs;          // wall time when the frame now running started
+};
+StatsState Stats{};
+
+int64_t BucketOf(int64_t ns) {
+  if (ns < FineBuckets * 1000) return ns < 0 ? 0 : ns / 1000;
+  const int64_t ms = ns / 1'000'000;
+  return ms < CoarseFirstMs + CoarseBuckets ? FineBuckets + ms - CoarseFirstMs : OverflowBucket;
+}
+
+int64_t BucketStartNs(int64_t bucket) {
+  if (bucket < FineBuckets) return bucket * 1000;
+  if (bucket < OverflowBucket) return (bucket - FineBuckets + CoarseFirstMs) * 1'000'000;
+  return Stats.maxNs;
+}
+
+// A frame runs from the start of one RunFrame to the start of the next, so it includes the
+// frame cap's wait and the recorder's own work after the drain; the last ends with its hook.
+void MeasureFrame() {
+  const int64_t now = ReadWallNanoseconds();
+  const int64_t ns = now - Stats.frameStartNs;
+  Stats.frameStartNs = now;
+  ++Stats.buckets[BucketOf(ns)];
+  ++Stats.samples;
+  if (ns > Stats.maxNs) Stats.maxNs = ns;
+}
+
+// The nearest-rank percentile: the smallest time with at least percent% of frames at or below.
+int64_t PercentileNs(int percent) {
+  if (Stats.samples == 0) return 0;
+  const int64_t rank = std::max<int64_t>(1, (Stats.samples * percent + 99) / 100);
+  int64_t seen = 0;
+  for (int64_t b = 0; b <= OverflowBucket; ++b) {
+    seen += Stats.buckets[b];
+    if (seen >= rank) return BucketStartNs(b);
+  }
+  return Stats.maxNs;
+}
+
+void PrintStats(int nodes) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const int64_t wallNs = Stats.frameStartNs - Stats.loopStartNs;
+  const double seconds = static_cast<double>(wallNs) / 1e9;
+  const auto ms = [](int64_t ns) { return static_cast<double>(ns) / 1e6; };
+  std::fprintf(stderr, "frames: %" PRId64 "\n", Stats.samples);
+  std::fprintf(stderr, "wall time: %.3f s\n", seconds);
+  std::fprintf(stderr, "fps: %.1f\n",
+               seconds > 0 ? static_cast<double>(Stats.samples) / seconds : 0.0);
+  for (const int percent : {50, 90, 99})
+    std::fprintf(stderr, "frame time p%d: %.3f ms\n", percent, ms(PercentileNs(percent)));
+  std::fprintf(stderr, "frame time max: %.3f ms\n", ms(Stats.maxNs));
+  std::fprintf(stderr, "peak memory: %ld KiB\n", static_cast<long>(usage.ru_maxrss));
+  std::fprintf(stderr, "particle nodes: %d\n", nodes);
+}
 
 // FNV-1a, 64 bits, over the frame's R, G, B bytes row by row from the top.
 uint64_t HashFrame(const uint32_t* pixels, int width, int height) {
@@ -100,7 +177,8 @@ void Fail(const std::string& what) {
 
 void OnPresent(const uint32_t* pixels, int width, int height) {
   ++Recorder.frame;
-  Recorder.hash = HashFrame(pixels, width, height);
+  // Only the trace shows the hash; a long run without one should not pay for it every frame.
+  if (!Recorder.tracePath.empty()) Recorder.hash = HashFrame(pixels, width, height);
   for (const OutputRequest& r : Recorder.pngs)
     if (r.frame == Recorder.frame &&
         !WriteWhole(r.path, [&](FILE* f) { return WritePng(f, pixels, width, height); }))
@@ -137,6 +215,7 @@ void QueueEventsOfFrame(int64_t frame) {
   if (presses != Recorder.presses.end())
     for (int i = 0; i < presses->second; ++i)
       QueueHeadlessEvent(EventButton);
+  if (Recorder.pressEvery > 0 && frame % Recorder.pressEvery == 0) QueueHeadlessEvent(EventButton);
   if (frame == Recorder.frames) QueueHeadlessEvent(EventClose);
 }
 
@@ -163,6 +242,7 @@ void AfterFrame() {
       Fail("--particles: cannot write " + r.path);
   }
   QueueEventsOfFrame(frame + 1);
+  if (Stats.enabled) MeasureFrame();
 }
 
 // "F" or "FxK", frames counted from 1.
@@ -218,9 +298,10 @@ int BadArgument(const std::string& message) {
 } // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Runs the explosions demo without a window, on virtual time, from a script of "
-               "button presses, and writes what it would have shown.",
+  CLI::App app{"Runs the explosions demo without a window, on virtual time (or the real clock), "
+               "from a script of button presses, and writes what it would have shown.",
                "explosions-record"};
+  bool realTime = false;
   Recorder.frames = 60;
   Recorder.frameMs = 16;
   Recorder.startMs = 10'000'000;
@@ -230,14 +311,25 @@ int main(int argc, char** argv) {
   app.add_option("--frames", Recorder.frames, "Frames to run; the close is handled in the last")
       ->check(CLI::Range(int64_t{1}, int64_t{100'000'000}))
       ->capture_default_str();
-  app.add_option("--frame-ms", Recorder.frameMs, "Virtual milliseconds every frame lasts")
-      ->check(CLI::Range(int64_t{0}, int64_t{1'000'000}))
-      ->capture_default_str();
-  app.add_option("--start-ms", Recorder.startMs,
-                 "Both millisecond clocks at the start, taken modulo 2^32")
-      ->check(CLI::NonNegativeNumber)
-      ->capture_default_str();
+  CLI::Option* frameMs =
+      app.add_option("--frame-ms", Recorder.frameMs, "Virtual milliseconds every frame lasts")
+          ->check(CLI::Range(int64_t{0}, int64_t{1'000'000}))
+          ->capture_default_str();
+  CLI::Option* startMs = app.add_option("--start-ms", Recorder.startMs,
+                                        "Both millisecond clocks at the start, taken modulo 2^32")
+                             ->check(CLI::NonNegativeNumber)
+                             ->capture_default_str();
   app.add_option("--press", presses, "F or FxK: K presses (1) handled in frame F's drain");
+  app.add_option("--press-every", Recorder.pressEvery,
+                 "K: one more press in the drain of frames K, 2K, 3K, ...")
+      ->check(CLI::Range(int64_t{1}, std::numeric_limits<int64_t>::max()));
+  app.add_flag("--real-time", realTime,
+               "Frames on the real clock, waiting for the frame cap, instead of virtual time")
+      ->excludes(frameMs)
+      ->excludes(startMs);
+  app.add_flag("--stats", Stats.enabled,
+               "At the end, on stderr: frames, wall time, fps, frame-time percentiles, peak "
+               "memory and particle nodes");
   app.add_option("--png", pngs, "F:PATH: frame F (or last) as a 600x580 RGB PNG");
   app.add_option("--particles", particles, "F:PATH: the particle list after frame F, JSON Lines");
   app.add_option("--trace", Recorder.tracePath, "PATH: one JSON object per frame");
@@ -265,13 +357,20 @@ int main(int argc, char** argv) {
   if (!Recorder.tracePath.empty() && !Writable(Recorder.tracePath))
     return BadArgument("--trace: cannot write " + Recorder.tracePath);
 
-  UseVirtualClock(static_cast<uint32_t>(Recorder.startMs), 0);
-  SetVirtualFrameTicks(Recorder.frameMs * 1000);
+  if (realTime) {
+    UseRealClock();
+  } else {
+    UseVirtualClock(static_cast<uint32_t>(Recorder.startMs), 0);
+    SetVirtualFrameTicks(Recorder.frameMs * 1000);
+  }
+  if (Stats.enabled) Stats.buckets.assign(OverflowBucket + 1, 0);
   SetHeadlessPresentHook(OnPresent);
   SetFrameHook(AfterFrame);
   StartUp(argc, argv);
   QueueEventsOfFrame(1);
+  Stats.loopStartNs = Stats.frameStartNs = ReadWallNanoseconds();
   RunFrameLoop();
+  const int nodes = CountParticleNodes();
   ShutDown();
 
   if (!Recorder.tracePath.empty() && !WriteWhole(Recorder.tracePath, [](FILE* f) {
@@ -279,6 +378,7 @@ int main(int argc, char** argv) {
         return std::fwrite(t.data(), 1, t.size(), f) == t.size();
       }))
     Fail("--trace: cannot write " + Recorder.tracePath);
+  if (Stats.enabled) PrintStats(nodes);
   if (!Recorder.failure.empty()) return BadArgument(Recorder.failure);
   return 0;
 }
