@@ -87,6 +87,68 @@ TEST_F(RecordTest, PressAtFrameAddsAnExplosionAfterThatFrame) {
   EXPECT_NE(t[5].substr(t[5].find("\"hash\"")), u[5].substr(u[5].find("\"hash\"")));
 }
 
+// Presses every K frames are the same presses, in the same drains, as the listed ones.
+TEST_F(RecordTest, PressEveryMatchesTheListOfPresses) {
+  struct Case {
+    const char* every;
+    const char* listed;
+  };
+  const Case cases[] = {
+      {"--frames 5 --press-every 1",
+       "--frames 5 --press 1 --press 2 --press 3 --press 4 --press 5"},
+      {"--frames 40 --press-every 7",
+       "--frames 40 --press 7 --press 14 --press 21 --press 28 --press 35"},
+      {"--frames 40 --press-every 20", "--frames 40 --press 20 --press 40"},
+      {"--frames 40 --press-every 41", "--frames 40"},
+      {"--frames 12 --press-every 5 --press 5x2 --press 6",
+       "--frames 12 --press 5x3 --press 6 --press 10"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Run(std::string(c.every) + " --trace " + Path("e.jsonl")), 0) << Read("out.txt");
+    ASSERT_EQ(Run(std::string(c.listed) + " --trace " + Path("l.jsonl")), 0) << Read("out.txt");
+    const auto every = Lines("e.jsonl");
+    EXPECT_FALSE(every.empty()) << c.every;
+    EXPECT_EQ(every, Lines("l.jsonl")) << c.every;
+  }
+}
+
+TEST_F(RecordTest, StatsPrintFramesTimesMemoryAndNodes) {
+  ASSERT_EQ(Run("--frames 25 --press-every 10 --stats --trace " + Path("t.jsonl")), 0);
+  const auto out = Lines("out.txt");
+  const auto value = [&](const std::string& name) {
+    for (const std::string& line : out)
+      if (line.rfind(name + ": ", 0) == 0) return std::stod(line.substr(name.size() + 2));
+    ADD_FAILURE() << "no line " << name << " in:\n" << Read("out.txt");
+    return -1.0;
+  };
+  EXPECT_EQ(value("frames"), 25);
+  EXPECT_GE(value("wall time"), 0);
+  EXPECT_GE(value("fps"), 0);
+  const double p50 = value("frame time p50");
+  const double p90 = value("frame time p90");
+  const double p99 = value("frame time p99");
+  EXPECT_GE(p50, 0);
+  EXPECT_LE(p50, p90);
+  EXPECT_LE(p90, p99);
+  EXPECT_LE(p99, value("frame time max"));
+  EXPECT_GT(value("peak memory"), 0);
+  EXPECT_EQ(value("particle nodes"), Field(Lines("t.jsonl").back(), "nodes"));
+  // The times are printed in milliseconds with three decimals.
+  EXPECT_NE(Read("out.txt").find(" ms\n"), std::string::npos);
+  // Without --stats, the recorder says nothing.
+  ASSERT_EQ(Run("--frames 3"), 0);
+  EXPECT_EQ(Read("out.txt"), "");
+}
+
+TEST_F(RecordTest, RealTimeRunsItsFrames) {
+  ASSERT_EQ(Run("--real-time --frames 20 --press-every 5 --stats --trace " + Path("t.jsonl")), 0)
+      << Read("out.txt");
+  const auto t = Lines("t.jsonl");
+  ASSERT_EQ(t.size(), 20u);
+  EXPECT_EQ(Field(t.back(), "explosionCount"), 4);
+  EXPECT_NE(Read("out.txt").find("frames: 20\n"), std::string::npos) << Read("out.txt");
+}
+
 TEST_F(RecordTest, PngAndParticleFilesAreWritten) {
   ASSERT_EQ(Run("--frames 3 --press 1 --png 2:" + Path("f.png") + " --png last:" + Path("l.png") +
                 " --particles 1:" + Path("p.jsonl")),
@@ -123,6 +185,13 @@ TEST_F(RecordTest, BadArgumentsExitWithTwoAndWriteNothing) {
                          "--png 3",
                          "--png 61:x.png",
                          "--particles last:x.jsonl",
+                         "--press-every 0",
+                         "--press-every -3",
+                         "--press-every abc",
+                         "--press-every 1.5",
+                         "--press-every",
+                         "--real-time --frame-ms 5",
+                         "--real-time --start-ms 5",
                          "--unknown"};
   for (const char* arguments : cases) {
     EXPECT_EQ(Run(std::string(arguments) + " --trace " + Path("t.jsonl")), 2) << arguments;
@@ -141,8 +210,8 @@ TEST_F(RecordTest, BadArgumentsExitWithTwoAndWriteNothing) {
 TEST_F(RecordTest, HelpListsTheOptions) {
   EXPECT_EQ(Run("--help"), 0);
   const std::string help = Read("out.txt");
-  for (const char* option :
-       {"--frames", "--frame-ms", "--start-ms", "--press", "--png", "--particles", "--trace"})
+  for (const char* option : {"--frames", "--frame-ms", "--start-ms", "--press", "--press-every",
+                             "--real-time", "--stats", "--png", "--particles", "--trace"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
