@@ -28,7 +28,8 @@ struct KeptPicture {
 };
 
 struct PrefixCacheState {
-  bool plain; // no shortcuts
+  bool plain;    // no shortcuts
+  uint64_t uses; // frames whose front came from a kept picture
   // The frame being drawn.
   std::array<DrawRecord, MaxPrefixDraws> frame; // its draws before the settled run
   int frameCount;
@@ -134,9 +135,11 @@ void DrawHeldBackDraws() {
   p.matched = 0;
 }
 
+// Before the frame's first draw the buffer may be read or written freely: the covering
+// copies overwrite it. Once the front has begun, a write could land in the kept picture.
 void ScreenAboutToBeTouched() {
-  DrawHeldBackDraws();
-  if (Prefix.recording) Prefix.frameOverflow = true;
+  if (Prefix.matched > 0) DrawHeldBackDraws();
+  if (Prefix.recording && Prefix.frameCount > 0) Prefix.frameOverflow = true;
 }
 
 void StartFramePrefix() {
@@ -172,6 +175,7 @@ int BeginSettledDraws(uint64_t run, int count) {
     p.holding = false;
     p.matched = 0;
     supplied = k.runCount;
+    ++p.uses;
   } else {
     DrawHeldBackDraws();
   }
@@ -198,4 +202,8 @@ void UsePlainRenderer(bool on) {
   DrawHeldBackDraws();
   ResetPrefixCache();
   UseCornerTable(!on);
+}
+
+uint64_t KeptPictureUses() {
+  return Prefix.uses;
 }

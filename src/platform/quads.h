@@ -47,3 +47,4 @@ void UseGeneralBlendOnly(bool on);    // while set, the demo's two pairs take th
                                       // blend path instead of their fast ones
 void UsePlainRenderer(bool on);       // while set, no shortcut is taken: no kept frame
                                       // prefix, no corner table; the picture is the same
+uint64_t KeptPictureUses();           // frames whose front was copied from a kept picture
