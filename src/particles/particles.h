@@ -37,19 +37,33 @@ struct ParticleNode {
   Particle particle;        // the record the procedures change in place
 };
 
-struct ParticleListState {
-  ParticleNode* first;   // null when empty
-  ParticleNode* last;    // null when empty
-  ParticleNode* current; // the cursor: a node of the list, or null
-};
-extern ParticleListState ParticleList;
-
 // The global wind, in pixels per update before windFactor; start-up sets it to (1, -1).
 struct WindVector {
   int32_t x;
   int32_t y;
 };
 extern WindVector Wind;
+
+// The settled run is the stretch of nodes at the front of the list that no longer change:
+// each is drawn by DrawParticle with the same quad, never expires, and its update leaves its
+// record exactly as it was. Their draws repeat every frame, so the pass lets the renderer
+// supply them from the picture it kept (BeginSettledDraws). The list operations shorten the
+// run when they insert or delete inside it; whoever changes a record by hand calls
+// ForgetSettledParticles.
+struct ParticleListState {
+  ParticleNode* first;       // null when empty
+  ParticleNode* last;        // null when empty
+  ParticleNode* current;     // the cursor: a node of the list, or null
+  int32_t currentIndex = -1; // the cursor's position from the front, -1 when null
+  ParticleNode* settledLast; // the last node of the settled run, null when it is empty
+  int32_t settledCount;      // nodes in the settled run
+  uint64_t settledRun;       // names the run; a new number whenever it is cut short
+  WindVector settledWind;    // the wind the run's updates were checked with
+  ParticleNode* handedLast;  // the run's last node when the renderer last saw all of it
+  int32_t handedCount;       // and its length then
+  uint64_t handedRun;        // and its number
+};
+extern ParticleListState ParticleList;
 
 // ---- The list ----
 void CreateParticleList();        // the list empty, cursor null (frees nothing)
@@ -60,10 +74,12 @@ void DeleteCurrentParticleNode(); // unlinks and frees the cursor's node; nothin
 void RunParticlePass();           // update each node, then draw it or delete it
 void FreeParticleList();          // frees every node; for tests and leak checks only
 int CountParticleNodes();         // nodes in the list, front to back
+void ForgetSettledParticles();    // empties the settled run; the next passes find it again
 
 // ---- Particle procedures ----
 int UpdateParticle(Particle* p); // expiry, fading, motion; 0 asks for deletion
 int DrawParticle(Particle* p);   // sizes, rotates and draws the particle's quad; always 1
+void PrepareParticleQuad(const Particle* p); // DrawParticle's quad and blend settings, no draw
 
 // ---- The emitter ----
 void SpawnExplosion(int32_t x, int32_t y); // appends 34 nodes using 166 random draws

@@ -19,6 +19,7 @@ SpriteRecord* SpriteSlot(int sprite); // the slot, empty or not; null when out o
 void ClearSpriteTable();              // releases every sprite and closes any pixel access
 void TouchSprite(SpriteRecord& s);    // marks the pixels or key as changed
 void ReleaseSprite(SpriteRecord& s);  // empties the slot, closing a pixel access open on it
+uint32_t SpriteEpoch();               // changes whenever any sprite's pixels or key change
 
 // ---- PNG decoding (png.cpp) ----
 void ResetPngDecoding(); // PNG decoding off again, no error kept (as at process start)
@@ -27,5 +28,38 @@ void ResetPngDecoding(); // PNG decoding off again, no error kept (as at process
 void ResetFrameCap(); // no cap set: the next OpenScreenInWindow sets 60
 bool FrameCapSet();   // a cap was set since the last ResetFrameCap
 
+// ---- Screen (screen.cpp) ----
+uint32_t* ScreenBuffer(); // the back buffer as it is, without drawing held-back draws first
+void CopySpriteToScreen(const SpriteRecord& s, int x, int y); // the opaque, clipped copy
+
 // ---- Quads (quads.cpp) ----
 void ResetQuadDevice(); // the rendering device is gone and no phase is open
+uint32_t QuadEpoch();   // changes whenever a quad is made or the table emptied
+
+// ---- Frame prefix cache (prefix.cpp) ----
+// The draws at the front of a frame (the ground, the icons, then a run of particles that
+// never change) usually repeat the previous frame's exactly. The cache keeps the back buffer
+// as it stood after them, holds back draws while they match, and copies the kept picture in
+// place of drawing them again. Every draw is described by a record; two equal records draw
+// the same pixels onto the same picture.
+enum : uint32_t { DrawKindSprite = 1, DrawKindQuad = 2 };
+struct DrawRecord {
+  const SpriteRecord* source; // the sprite copied, or the quad's texture
+  uint32_t kind;              // DrawKindSprite or DrawKindQuad
+  uint32_t generation;        // the source's generation at the draw
+  int32_t x;                  // sprite copies: the position
+  int32_t y;                  //
+  float corners[8];           // quads: x, y of corners 0 to 3 on the screen
+  int32_t blendSource;        // quads: the device's pair at the draw
+  int32_t blendDestination;   //
+  uint32_t alpha;             // quads: the vertex alpha
+  uint32_t generalBlend;      // quads: 1 while the fast blend paths are off
+};
+bool HoldBackDraw(const DrawRecord& r); // true: the cache supplies this draw, skip it
+void DrawHeldBackDraws();               // brings the back buffer up to date
+void ScreenAboutToBeTouched(); // the same, and a frame touched from outside before its settled
+                               // run keeps no picture
+void StartFramePrefix();       // a frame has been presented; the next one begins
+void ResetPrefixCache();       // forgets the kept picture
+void DrawQuadRecord(const DrawRecord& r); // quads.cpp: rasterises a recorded quad draw
+void UseCornerTable(bool on);             // quads.cpp: RotateQuad looks its corners up

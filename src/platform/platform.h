@@ -45,8 +45,8 @@ int OpenScreenInWindow(intptr_t window, int x, int y, int width, int height, int
                        int rightMargin, int bottomMargin); // back buffer filled black; 1 or 0
 int SetFrameCap(int n);                    // period = frequency / (n + 1); 1, or 0 without counter
 void PresentFrame(int waitForRaster);      // waits for the cap, then shows the back buffer
-void SetVirtualFrameTicks(int64_t ticks); // virtual time: least ticks between presentations
-int32_t FrameCapPeriod();                 // counter ticks of the current cap's period
+void SetVirtualFrameTicks(int64_t ticks);  // virtual time: least ticks between presentations
+int32_t FrameCapPeriod();                  // counter ticks of the current cap's period
 void DrawSprite(int sprite, int x, int y); // opaque, clipped copy into the back buffer
 uint32_t* ScreenPixels();                  // the back buffer, row by row; null without a screen
 int ScreenWidth();                         // 0 without a screen
@@ -97,3 +97,10 @@ void SetBlendFactors(int source, int destination);  // nothing before the first 
 void DrawQuad(int quad, int x, int y, int opacity); // nothing outside an open phase
 void DrawQuad(int quad, int x, int y);              // the same with opacity 255
 void FreeAllQuads();                                // empties every slot
+// A settled run: draws at the front of the frame's particles that repeat every frame exactly.
+// The caller promises that the first `count` draws of run `run` are the same as in every
+// earlier frame that used the same run number. BeginSettledDraws returns how many leading
+// draws of the run the renderer already holds (0..count): the caller skips those, makes the
+// rest, then calls EndSettledDraws. Once per frame; a second run in a frame gets 0.
+int BeginSettledDraws(uint64_t run, int count);
+void EndSettledDraws();

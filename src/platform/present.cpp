@@ -77,4 +77,5 @@ int32_t FrameCapPeriod() {
 void PresentFrame(int) {
   WaitForFrameCap();
   if (ScreenPixels() != nullptr) ShowScreenImage(ScreenPixels(), ScreenWidth(), ScreenHeight());
+  StartFramePrefix();
 }

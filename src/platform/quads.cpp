@@ -26,8 +26,68 @@ struct DeviceState {
 struct QuadTableState {
   std::array<Quad, MaxQuadNumber + 1> quads; // flat, indexed by quad number
   DeviceState device;
+  uint32_t epoch; // changes whenever a quad is made or the table emptied
 };
 QuadTableState Quads{};
+
+// The corners RotateQuad places depend only on the half sizes and the reduced angle, so
+// they are computed once per angle and looked up afterwards: a frame turns a quad for every
+// particle, twice. A few half-size pairs are kept, replaced in turn.
+constexpr int CornerTableSizes = 4;
+constexpr int AngleCount = 719; // reduced angles -359..359
+struct CornerSet {
+  float x[4]; // corners 0 to 3
+  float y[4];
+};
+struct CornerTable {
+  int hw; // the half sizes the table is for
+  int hh;
+  std::array<bool, AngleCount> known;
+  std::array<CornerSet, AngleCount> corners;
+};
+struct CornerTableState {
+  bool off;
+  int next; // the table replaced next
+  std::array<CornerTable, CornerTableSizes> tables;
+};
+CornerTableState Corners{};
+
+CornerSet ComputeCorners(int hw, int hh, int64_t a) {
+  CornerSet out{};
+  auto t = static_cast<float>(Degree * static_cast<double>(a - 90));
+  for (const int corner : {0, 1, 3, 2}) {
+    const double c = std::cos(static_cast<double>(t));
+    const double s = std::sin(static_cast<double>(t));
+    const double x = hw * c + hh * s + hw;
+    const double y = hw * s - hh * c + hh;
+    out.x[corner] = static_cast<float>(static_cast<int>(x));
+    out.y[corner] = static_cast<float>(static_cast<int>(y));
+    t = static_cast<float>(t + QuarterTurn);
+  }
+  return out;
+}
+
+// a is already reduced to -359..359.
+CornerSet LookUpCorners(int hw, int hh, int64_t a) {
+  CornerTableState& c = Corners;
+  if (c.off) return ComputeCorners(hw, hh, a);
+  CornerTable* table = nullptr;
+  for (CornerTable& t : c.tables)
+    if (t.hw == hw && t.hh == hh) table = &t;
+  if (table == nullptr) {
+    table = &c.tables[static_cast<size_t>(c.next)];
+    c.next = (c.next + 1) % CornerTableSizes;
+    table->hw = hw;
+    table->hh = hh;
+    table->known.fill(false);
+  }
+  const auto i = static_cast<size_t>(a + 359);
+  if (!table->known[i]) {
+    table->corners[i] = ComputeCorners(hw, hh, a);
+    table->known[i] = true;
+  }
+  return table->corners[i];
+}
 
 Quad* FindQuadSlot(int quad) {
   if (quad < 0 || quad > MaxQuadNumber) return nullptr;
@@ -67,11 +127,21 @@ void UseGeneralBlendOnly(bool on) {
 
 void ResetQuadDevice() {
   Quads.device = DeviceState{};
+  ResetPrefixCache();
+}
+
+uint32_t QuadEpoch() {
+  return Quads.epoch;
+}
+
+void UseCornerTable(bool on) {
+  Corners.off = !on;
 }
 
 int StartQuadSystem() {
   for (Quad& q : Quads.quads)
     q = Quad{};
+  ++Quads.epoch;
   Quads.device.phaseOpen = false;
   return 1;
 }
@@ -82,6 +152,7 @@ intptr_t CreateQuad(int quad, int sprite) {
   if (quad < 0 || quad > MaxQuadNumber) return 0;
   Quad& q = Quads.quads[quad];
   q = Quad{};
+  ++Quads.epoch;
   SpriteRecord* s = FindSprite(sprite);
   if (s == nullptr || s->mode != SpriteModeTexture) return 0;
   for (int i = 0; i < 4; ++i) {
@@ -106,7 +177,7 @@ intptr_t CreateQuad(int quad, int sprite) {
 int BeginQuads() {
   DeviceState& d = Quads.device;
   if (!d.made) {
-    if (ScreenPixels() == nullptr) return 0;
+    if (ScreenBuffer() == nullptr) return 0;
     d.made = true;
   }
   if (d.failBegin || d.phaseOpen) return 0;
@@ -144,15 +215,10 @@ void RotateQuad(int quad, int angle, int relative) {
     q->angle = 0;
   }
   a %= 360;
-  auto t = static_cast<float>(Degree * static_cast<double>(a - 90));
-  for (const int corner : {0, 1, 3, 2}) {
-    const double c = std::cos(static_cast<double>(t));
-    const double s = std::sin(static_cast<double>(t));
-    const double x = hw * c + hh * s + hw;
-    const double y = hw * s - hh * c + hh;
-    q->vertices[corner].x = static_cast<float>(static_cast<int>(x));
-    q->vertices[corner].y = static_cast<float>(static_cast<int>(y));
-    t = static_cast<float>(t + QuarterTurn);
+  const CornerSet corners = LookUpCorners(hw, hh, a);
+  for (int i = 0; i < 4; ++i) {
+    q->vertices[i].x = corners.x[i];
+    q->vertices[i].y = corners.y[i];
   }
 }
 
@@ -168,16 +234,38 @@ void DrawQuad(int quad, int x, int y, int opacity) {
   const Quad* q = FindQuadSlot(quad);
   const DeviceState& d = Quads.device;
   if (q == nullptr || !d.phaseOpen) return;
-  QuadVertex corners[4];
-  const uint32_t alphaMask = static_cast<uint32_t>(opacity) << 24 | 0xFFFFFF;
+  DrawRecord r{};
+  r.source = q->texture;
+  r.kind = DrawKindQuad;
+  r.generation = q->texture->generation;
   for (int i = 0; i < 4; ++i) {
-    corners[i] = q->vertices[i];
-    corners[i].x += static_cast<float>(x);
-    corners[i].y += static_cast<float>(y);
-    corners[i].diffuse &= alphaMask;
+    r.corners[2 * i] = q->vertices[i].x + static_cast<float>(x);
+    r.corners[2 * i + 1] = q->vertices[i].y + static_cast<float>(y);
   }
-  const RasterTarget target{ScreenPixels(), ScreenWidth(), ScreenHeight()};
-  RasteriseQuad(target, *q->texture, corners, d.blendSource, d.blendDestination, d.generalBlend);
+  r.blendSource = d.blendSource;
+  r.blendDestination = d.blendDestination;
+  r.alpha = static_cast<uint32_t>(opacity) & 0xFF;
+  r.generalBlend = d.generalBlend ? 1 : 0;
+  if (!HoldBackDraw(r)) DrawQuadRecord(r);
+}
+
+// The corners' texture coordinates are those every quad is made with: u is 1 on the right
+// (corners 1 and 3), v is 1 at the bottom (corners 2 and 3).
+void DrawQuadRecord(const DrawRecord& r) {
+  QuadVertex corners[4];
+  for (int i = 0; i < 4; ++i) {
+    QuadVertex& v = corners[i];
+    v.x = r.corners[2 * i];
+    v.y = r.corners[2 * i + 1];
+    v.z = 0;
+    v.rhw = 1;
+    v.diffuse = r.alpha << 24 | 0xFFFFFF;
+    v.specular = 0;
+    v.u = (i == 1 || i == 3) ? 1.0f : 0.0f;
+    v.v = (i == 2 || i == 3) ? 1.0f : 0.0f;
+  }
+  const RasterTarget target{ScreenBuffer(), ScreenWidth(), ScreenHeight()};
+  RasteriseQuad(target, *r.source, corners, r.blendSource, r.blendDestination, r.generalBlend != 0);
 }
 
 void DrawQuad(int quad, int x, int y) {
@@ -187,4 +275,5 @@ void DrawQuad(int quad, int x, int y) {
 void FreeAllQuads() {
   for (Quad& q : Quads.quads)
     q = Quad{};
+  ++Quads.epoch;
 }

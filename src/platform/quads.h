@@ -45,3 +45,6 @@ void SetBeginQuadsFailure(bool fail); // while set, BeginQuads fails as if the s
                                       // not be begun; ResetQuadDevice clears it
 void UseGeneralBlendOnly(bool on);    // while set, the demo's two pairs take the general
                                       // blend path instead of their fast ones
+void UsePlainRenderer(bool on);       // while set, no shortcut is taken: no kept frame
+                                      // prefix, no corner table; the picture is the same
+uint64_t KeptPictureUses();           // frames whose front was copied from a kept picture

@@ -22,6 +22,7 @@ ScreenState Screen{};
 void CloseScreen() {
   if (Screen.width != 0) DetachScreen();
   Screen = ScreenState{};
+  ResetPrefixCache();
 }
 
 } // namespace
@@ -55,8 +56,15 @@ int OpenScreenInWindow(intptr_t window, int x, int y, int width, int height, int
   return 1;
 }
 
-uint32_t* ScreenPixels() {
+uint32_t* ScreenBuffer() {
   return Screen.width != 0 ? Screen.pixels.data() : nullptr;
+}
+
+// Whoever asks for the buffer may read or write it, so it is brought up to date first.
+uint32_t* ScreenPixels() {
+  if (Screen.width == 0) return nullptr;
+  ScreenAboutToBeTouched();
+  return Screen.pixels.data();
 }
 
 int ScreenWidth() {
@@ -71,15 +79,25 @@ int ScreenHeight() {
 void DrawSprite(int sprite, int x, int y) {
   const SpriteRecord* s = FindSprite(sprite);
   if (s == nullptr || Screen.width == 0) return;
-  const int64_t w = s->width;
-  const int64_t h = s->height;
-  if (x >= Screen.width || y >= Screen.height || x <= -w || y <= -h) return;
+  DrawRecord r{};
+  r.source = s;
+  r.kind = DrawKindSprite;
+  r.generation = s->generation;
+  r.x = x;
+  r.y = y;
+  if (!HoldBackDraw(r)) CopySpriteToScreen(*s, x, y);
+}
+
+void CopySpriteToScreen(const SpriteRecord& s, int x, int y) {
+  const int64_t w = s.width;
+  const int64_t h = s.height;
+  if (Screen.width == 0 || x >= Screen.width || y >= Screen.height || x <= -w || y <= -h) return;
   const int64_t skipX = x < 0 ? -int64_t{x} : 0;
   const int64_t skipY = y < 0 ? -int64_t{y} : 0;
   const int64_t columns = std::min<int64_t>(w, Screen.width - int64_t{x}) - skipX;
   const int64_t rows = std::min<int64_t>(h, Screen.height - int64_t{y}) - skipY;
   for (int64_t r = 0; r < rows; ++r) {
-    const Colour* from = s->pixels.data() + (skipY + r) * w + skipX;
+    const Colour* from = s.pixels.data() + (skipY + r) * w + skipX;
     uint32_t* to = Screen.pixels.data() + (y + skipY + r) * Screen.width + (x + skipX);
     std::memcpy(to, from, static_cast<size_t>(columns) * sizeof(Colour));
   }

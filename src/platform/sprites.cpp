@@ -34,6 +34,11 @@ void ClearSpriteTable() {
   for (SpriteRecord& s : Sprites.sprites)
     s = SpriteRecord{};
   Sprites.access = nullptr;
+  ++Sprites.nextGeneration;
+}
+
+uint32_t SpriteEpoch() {
+  return Sprites.nextGeneration;
 }
 
 void TouchSprite(SpriteRecord& s) {
