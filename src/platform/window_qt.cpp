@@ -185,20 +185,19 @@ int AttachScreenToWindow(intptr_t window, int x, int y, int width, int height) {
 }
 
 // Keeps a copy (pixels hold red in the low byte) and asks for a repaint.
+// The back buffer keeps red in the low byte; the image is 0xFFRRGGBB words, the layout
+// the window's own surface uses, so painting it needs no further conversion.
 void ShowScreenImage(const uint32_t* pixels, int width, int height) {
   if (Window.screen == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
   QImage& image = Window.screen->image;
   if (image.width() != width || image.height() != height)
-    image = QImage(width, height, QImage::Format_RGBX8888);
+    image = QImage(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y) {
     const uint32_t* source = pixels + static_cast<size_t>(y) * width;
-    uchar* line = image.scanLine(y);
+    auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
     for (int x = 0; x < width; ++x) {
       const uint32_t p = source[x];
-      line[4 * x] = static_cast<uchar>(p);
-      line[4 * x + 1] = static_cast<uchar>(p >> 8);
-      line[4 * x + 2] = static_cast<uchar>(p >> 16);
-      line[4 * x + 3] = 0xFF;
+      line[x] = 0xFF000000 | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
     }
   }
   Window.screen->update();
