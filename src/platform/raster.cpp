@@ -4,9 +4,12 @@
 // every build.
 #include "platform/raster.h"
 
+#include "platform/raster_simd.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -14,6 +17,11 @@ constexpr float CornerLimit = 1 << 20; // pixels from the origin
 constexpr int TextureLimit = 1 << 17;  // texels in either dimension
 // With these limits doubled positions stay below 2^21, edge values below 2^46 and the texel
 // numerators (edge value times texture size) below 2^63.
+
+struct RasterState {
+  bool scalarSpans; // test hook: the per-pixel loop even for the demo's pairs
+};
+RasterState Raster{};
 
 int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
   const int64_t q = a / b;
@@ -158,6 +166,26 @@ struct AddSquareBlend {
   }
 };
 
+// Which vector kernel draws a blend's spans, if any.
+constexpr bool HasSpanKernel(const GeneralBlend&) {
+  return false;
+}
+constexpr bool HasSpanKernel(const MultiplyBlend&) {
+  return true;
+}
+constexpr bool HasSpanKernel(const AddSquareBlend&) {
+  return true;
+}
+constexpr SpanBlend SpanKernel(const MultiplyBlend&) {
+  return SpanBlend::Multiply;
+}
+constexpr SpanBlend SpanKernel(const AddSquareBlend&) {
+  return SpanBlend::AddSquare;
+}
+constexpr SpanBlend SpanKernel(const GeneralBlend&) {
+  return SpanBlend::Multiply;
+} // unused
+
 // ---- Texel stepping ----
 
 // floor(n / area) for a numerator n that grows by a fixed amount per pixel, kept as a whole
@@ -176,6 +204,10 @@ struct TexelWalk {
     stepIndex = FloorDiv(step, area);
     stepRest = step - stepIndex * area;
   }
+
+  // The index k pixels on: floor((numerator + k * step) / area). Needs |stepIndex| and
+  // area below 2^31 and 0 <= k < 2^31, so that nothing here overflows.
+  int64_t IndexAt(int64_t k) const { return index + k * stepIndex + (rest + k * stepRest) / area; }
 };
 
 struct Texture {
@@ -185,12 +217,56 @@ struct Texture {
   Colour key; // texels equal to it are not drawn
 };
 
+// Hands a span to a vector kernel when its texel walks fit the kernels' 32-bit lanes (any
+// quad of the demo's sizes does); false when it does not, and nothing is drawn.
+bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWalk& u,
+                    const TexelWalk& v, SpanBlend blend) {
+  // One texel per pixel along one texel row: any unrotated quad drawn at its texture's size.
+  if (u.stepIndex == 1 && u.stepRest == 0 && v.stepIndex == 0 && v.stepRest == 0 && u.index >= 0 &&
+      u.index + count <= tex.width && v.index >= 0) {
+    const int64_t line = std::min<int64_t>(v.index, tex.height - 1);
+    BlendSpanRun(blend, {row, tex.texels + line * tex.width + u.index, count, tex.key});
+    return true;
+  }
+  constexpr int64_t Limit = int64_t{1} << 29;
+  if (u.area > 2 * Limit || static_cast<int64_t>(tex.width) * tex.height > 2 * Limit ||
+      std::abs(u.stepIndex) > Limit || std::abs(v.stepIndex) > Limit)
+    return false;
+  // Indices are monotonic along the span, so its two ends bound them all; the kernels walk
+  // up to SpanWalkMaxLanes - 1 pixels past the end.
+  const int64_t last = count - 1 + SpanWalkMaxLanes;
+  const int64_t ends[4] = {u.index, u.IndexAt(last), v.index, v.IndexAt(last)};
+  for (const int64_t e : ends)
+    if (e < 0 || e > Limit) return false;
+  const SpanWalk walk{row,
+                      tex.texels,
+                      count,
+                      tex.key,
+                      tex.width,
+                      tex.width - 1,
+                      tex.height - 1,
+                      static_cast<int32_t>(u.area),
+                      static_cast<int32_t>(u.index),
+                      static_cast<int32_t>(u.rest),
+                      static_cast<int32_t>(u.stepIndex),
+                      static_cast<int32_t>(u.stepRest),
+                      static_cast<int32_t>(v.index),
+                      static_cast<int32_t>(v.rest),
+                      static_cast<int32_t>(v.stepIndex),
+                      static_cast<int32_t>(v.stepRest)};
+  BlendSpanWalk(blend, walk);
+  return true;
+}
+
 // The inner loop: every pixel of the span is inside the triangle and inside the target.
 // Both walks share the triangle's area as divisor. A span that stays on one texel row (any
 // unrotated quad) walks that row alone.
 template <class Blend>
 void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
               const Blend& blend) {
+  if (HasSpanKernel(blend) && !Raster.scalarSpans &&
+      DrawSpanVector(row, count, tex, u, v, SpanKernel(blend)))
+    return;
   const Colour* const texels = tex.texels;
   const Colour key = tex.key;
   const int64_t width = tex.width;
@@ -273,8 +349,9 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
   // Rows whose centre 2y + 1 lies within the triangle's extent, clipped to the target.
   const int64_t minY = std::min({a.y, b.y, c.y});
   const int64_t maxY = std::max({a.y, b.y, c.y});
-  const int64_t firstRow = std::max<int64_t>(CeilDiv(minY - 1, 2), 0);
-  const int64_t lastRow = std::min<int64_t>(FloorDiv(maxY - 1, 2), target.height - 1);
+  const int64_t firstRow = std::max<int64_t>({CeilDiv(minY - 1, 2), 0, target.bandTop});
+  const int64_t lastRow =
+      std::min<int64_t>({FloorDiv(maxY - 1, 2), target.height - 1, int64_t{target.bandBottom} - 1});
 
   for (int64_t py = firstRow; py <= lastRow; ++py) {
     const int64_t centreY = 2 * py + 1;
@@ -353,6 +430,10 @@ void RasteriseQuad(const RasterTarget& target, const SpriteRecord& texture,
     DrawStrip(target, tex, v, AddSquareBlend{});
   else
     DrawStrip(target, tex, v, GeneralBlend{ResolveFactors(blendSource, blendDestination, alpha)});
+}
+
+void UseScalarSpans(bool on) {
+  Raster.scalarSpans = on;
 }
 
 Colour BlendPixel(int blendSource, int blendDestination, Colour source, Colour destination,
