@@ -228,14 +228,16 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
     BlendSpanRun(blend, {row, tex.texels + line * tex.width + u.index, count, tex.key});
     return true;
   }
+  // The kernels' lanes hold indices and offsets as 32-bit numbers: every index of the span
+  // must lie in 0..2^29 (indices are monotonic, so the two ends bound them all), and
+  // the kernels step up to SpanWalkMaxLanes - 1 pixels past the end, at most 2^28 further
+  // with steps below 2^24; they clamp those lanes' indices into the texture.
   constexpr int64_t Limit = int64_t{1} << 29;
+  constexpr int64_t StepLimit = int64_t{1} << 24;
   if (u.area > 2 * Limit || static_cast<int64_t>(tex.width) * tex.height > 2 * Limit ||
-      std::abs(u.stepIndex) > Limit || std::abs(v.stepIndex) > Limit)
+      std::abs(u.stepIndex) > StepLimit || std::abs(v.stepIndex) > StepLimit)
     return false;
-  // Indices are monotonic along the span, so its two ends bound them all; the kernels walk
-  // up to SpanWalkMaxLanes - 1 pixels past the end.
-  const int64_t last = count - 1 + SpanWalkMaxLanes;
-  const int64_t ends[4] = {u.index, u.IndexAt(last), v.index, v.IndexAt(last)};
+  const int64_t ends[4] = {u.index, u.IndexAt(count - 1), v.index, v.IndexAt(count - 1)};
   for (const int64_t e : ends)
     if (e < 0 || e > Limit) return false;
   const SpanWalk walk{row,

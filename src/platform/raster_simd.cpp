@@ -83,6 +83,30 @@ struct AddSquare {
 };
 #endif
 
+// The first `left` (< lanes) values at p, and nothing past them: the processor's masked
+// loads and stores where they never touch masked-off memory, else through a buffer.
+#if HWY_ARCH_X86 && HWY_TARGET <= HWY_AVX2
+HWY_INLINE V32 LoadFirst(D32 d, const uint32_t* p, size_t left) {
+  return hn::MaskedLoad(hn::FirstN(d, left), d, p);
+}
+HWY_INLINE void StoreFirst(V32 v, D32 d, uint32_t* p, size_t left) {
+  hn::BlendedStore(v, hn::FirstN(d, left), d, p);
+}
+#else
+HWY_INLINE V32 LoadFirst(D32 d, const uint32_t* p, size_t left) {
+  HWY_ALIGN uint32_t buffer[SpanWalkMaxLanes] = {};
+  for (size_t k = 0; k < left; ++k)
+    buffer[k] = p[k];
+  return hn::Load(d, buffer);
+}
+HWY_INLINE void StoreFirst(V32 v, D32 d, uint32_t* p, size_t left) {
+  HWY_ALIGN uint32_t buffer[SpanWalkMaxLanes];
+  hn::Store(v, d, buffer);
+  for (size_t k = 0; k < left; ++k)
+    p[k] = buffer[k];
+}
+#endif
+
 // One vector of pixels: keyed texels keep their pixel.
 template <class Blend>
 HWY_INLINE V32 BlendKeyed(D32 d, V32 texel, V32 pixel, V32 key, const Blend& blend) {
@@ -102,14 +126,9 @@ template <class Blend> void RunSpan(const SpanRun& span) {
     hn::StoreU(BlendKeyed(d, texel, hn::LoadU(d, row + i), key, blend), d, row + i);
   }
   if (i == count) return;
-  // The last few pixels go through buffers, so nothing past the span is read or written.
-  HWY_ALIGN uint32_t texels[SpanWalkMaxLanes] = {};
-  HWY_ALIGN uint32_t pixels[SpanWalkMaxLanes] = {};
   const size_t left = count - i;
-  std::copy_n(span.texels + i, left, texels);
-  std::copy_n(row + i, left, pixels);
-  hn::Store(BlendKeyed(d, hn::Load(d, texels), hn::Load(d, pixels), key, blend), d, pixels);
-  std::copy_n(pixels, left, row + i);
+  const auto texel = LoadFirst(d, span.texels + i, left);
+  StoreFirst(BlendKeyed(d, texel, LoadFirst(d, row + i, left), key, blend), d, row + i, left);
 }
 
 // Lane k holds the walk of pixel i + k; every round all lanes step n pixels at once, by
@@ -149,6 +168,7 @@ template <class Blend> void WalkSpan(const SpanWalk& span) {
   const auto vStepRest = hn::Set(di, static_cast<int32_t>(vRests % span.area));
   const auto area = hn::Set(di, span.area);
   const auto lastRest = hn::Set(di, span.area - 1);
+  const auto zero = hn::Zero(di);
   const auto lastU = hn::Set(di, span.lastU);
   const auto lastV = hn::Set(di, span.lastV);
   const auto width = hn::Set(di, span.width);
@@ -159,18 +179,17 @@ template <class Blend> void WalkSpan(const SpanWalk& span) {
   const size_t count = static_cast<size_t>(span.count);
   uint32_t* const row = span.row;
   for (size_t i = 0; i < count; i += n) {
-    auto offset = hn::Add(hn::Mul(hn::Min(v, lastV), width), hn::Min(u, lastU));
+    // Lanes past the end of the span may hold indices below 0; clamped, they stay inside
+    // the texture. Inside the span every index is already at least 0.
+    const auto column = hn::Min(hn::Max(u, zero), lastU);
+    const auto offset = hn::Add(hn::Mul(hn::Min(hn::Max(v, zero), lastV), width), column);
     if (i + n <= count) {
       const auto texel = hn::GatherIndex(d, span.texels, offset);
       hn::StoreU(BlendKeyed(d, texel, hn::LoadU(d, row + i), key, blend), d, row + i);
     } else {
       const size_t left = count - i;
-      offset = hn::IfThenElseZero(hn::FirstN(di, left), offset);
       const auto texel = hn::GatherIndex(d, span.texels, offset);
-      HWY_ALIGN uint32_t pixels[SpanWalkMaxLanes] = {};
-      std::copy_n(row + i, left, pixels);
-      hn::Store(BlendKeyed(d, texel, hn::Load(d, pixels), key, blend), d, pixels);
-      std::copy_n(pixels, left, row + i);
+      StoreFirst(BlendKeyed(d, texel, LoadFirst(d, row + i, left), key, blend), d, row + i, left);
       return;
     }
     uRest = hn::Add(uRest, uStepRest);

@@ -21,10 +21,10 @@ struct SpanRun {
   Colour key; // texels equal to it leave their pixel alone
 };
 
-// A span whose texel walks (see TexelWalk in raster.cpp) fit in 32 bits for its pixels and
-// for SpanWalkMaxLanes more: pixel i takes the texel (min(v_i, lastV), min(u_i, lastU)),
-// where u_i = floor((ui * area + ur + i * (us * area + urs)) / area), v likewise. Every
-// index is >= 0 and every offset into the texture below 2^31.
+// A span whose texel walks (see TexelWalk in raster.cpp) fit in 32 bits: pixel i takes the
+// texel (min(v_i, lastV), min(u_i, lastU)), where u_i = floor((ui * area + ur + i * (us *
+// area + urs)) / area), v likewise. Every index of the span lies in 0..2^29, |us| and |vs|
+// are at most 2^24 and the texture has at most 2^30 texels.
 struct SpanWalk {
   uint32_t* row;
   const Colour* texels; // width x (lastV + 1)
