@@ -205,9 +205,25 @@ struct TexelWalk {
     stepRest = step - stepIndex * area;
   }
 
-  // The index k pixels on: floor((numerator + k * step) / area). Needs |stepIndex| and
-  // area below 2^31 and 0 <= k < 2^31, so that nothing here overflows.
-  int64_t IndexAt(int64_t k) const { return index + k * stepIndex + (rest + k * stepRest) / area; }
+  // Moves to numerator + step, or back to numerator - step, without dividing.
+  void Forward() { Add(stepIndex, stepRest); }
+  void Back() {
+    index -= stepIndex;
+    rest -= stepRest;
+    if (rest < 0) {
+      rest += area;
+      --index;
+    }
+  }
+  // Moves to numerator + jump, where jump = jumpIndex * area + jumpRest, 0 <= jumpRest < area.
+  void Add(int64_t jumpIndex, int64_t jumpRest) {
+    index += jumpIndex;
+    rest += jumpRest;
+    if (rest >= area) {
+      rest -= area;
+      ++index;
+    }
+  }
 };
 
 struct Texture {
@@ -228,18 +244,18 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
     BlendSpanRun(blend, {row, tex.texels + line * tex.width + u.index, count, tex.key});
     return true;
   }
-  // The kernels' lanes hold indices and offsets as 32-bit numbers: every index of the span
-  // must lie in 0..2^29 (indices are monotonic, so the two ends bound them all), and
-  // the kernels step up to SpanWalkMaxLanes - 1 pixels past the end, at most 2^28 further
-  // with steps below 2^24; they clamp those lanes' indices into the texture.
-  constexpr int64_t Limit = int64_t{1} << 29;
+  // Every pixel of a span has all three edge values (its barycentric weights times the
+  // area) at least 0 and summing to the area, so the weight sums behind u and v lie in
+  // 0..area and every index in 0..width (0..height for v). The kernels hold indices,
+  // remainders and offsets as 32-bit numbers, which fit under these limits, and step up to
+  // SpanWalkMaxLanes - 1 pixels past the end, where they clamp the indices into the texture.
+  constexpr int64_t AreaLimit = int64_t{1} << 26;
   constexpr int64_t StepLimit = int64_t{1} << 24;
-  if (u.area > 2 * Limit || static_cast<int64_t>(tex.width) * tex.height > 2 * Limit ||
-      std::abs(u.stepIndex) > StepLimit || std::abs(v.stepIndex) > StepLimit)
+  constexpr int64_t TexelLimit = int64_t{1} << 30;
+  if (u.area > AreaLimit || static_cast<int64_t>(tex.width) * tex.height > TexelLimit ||
+      std::abs(u.stepIndex) > StepLimit || std::abs(v.stepIndex) > StepLimit || u.index < 0 ||
+      u.index > tex.width || v.index < 0 || v.index > tex.height)
     return false;
-  const int64_t ends[4] = {u.index, u.IndexAt(count - 1), v.index, v.IndexAt(count - 1)};
-  for (const int64_t e : ends)
-    if (e < 0 || e > Limit) return false;
   const SpanWalk walk{row,
                       tex.texels,
                       count,
@@ -355,6 +371,36 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
   const int64_t lastRow =
       std::min<int64_t>({FloorDiv(maxY - 1, 2), target.height - 1, int64_t{target.bandBottom} - 1});
 
+  if (firstRow > lastRow) return;
+
+  // Row by row, each edge's value at column 0 grows by 2 dx, so its bound on the span,
+  // floor((value - bias) / (2 |dy|)), and the texel walks at a fixed column step by fixed
+  // amounts: walks carry them from row to row without dividing. The test hook takes the
+  // plain road and divides afresh on every row, which the walks must match.
+  const bool divideEveryRow = Raster.scalarSpans;
+  TexelWalk bounds[3]{};
+  int64_t rowU = 0, columnU = 0, rowV = 0, columnV = 0; // weight steps per row and column
+  for (int i = 0; i < 3; ++i) {
+    const Edge& e = edges[i];
+    if (e.dy != 0) {
+      const int64_t value = e.dx * (2 * firstRow + 1 - e.ay) - e.dy * (1 - e.ax);
+      bounds[i].Start(value - e.bias, 2 * e.dx, 2 * std::abs(e.dy));
+    }
+    if (vs[i].u != 0) {
+      rowU += 2 * e.dx;
+      columnU -= 2 * e.dy;
+    }
+    if (vs[i].v != 0) {
+      rowV += 2 * e.dx;
+      columnV -= 2 * e.dy;
+    }
+  }
+  TexelWalk u{}, v{}, uRow{}, vRow{};
+  uRow.Start(0, rowU * tex.width, area);
+  vRow.Start(0, rowV * tex.height, area);
+  int64_t walkColumn = 0; // the column u and v stand at
+  bool walking = false;   // u and v stand on this row
+
   for (int64_t py = firstRow; py <= lastRow; ++py) {
     const int64_t centreY = 2 * py + 1;
     int64_t left = 0;
@@ -365,32 +411,45 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
       value[i] = e.dx * (centreY - e.ay) - e.dy * (1 - e.ax);
       // The value at column x is value - 2 * dy * x; it must be at least the bias.
       if (e.dy < 0)
-        left = std::max(left, CeilDiv(e.bias - value[i], -2 * e.dy));
+        left = std::max(left,
+                        divideEveryRow ? CeilDiv(e.bias - value[i], -2 * e.dy) : -bounds[i].index);
       else if (e.dy > 0)
-        right = std::min(right, FloorDiv(value[i] - e.bias, 2 * e.dy));
+        right = std::min(right,
+                         divideEveryRow ? FloorDiv(value[i] - e.bias, 2 * e.dy) : bounds[i].index);
       else if (value[i] < e.bias)
         right = -1;
+      if (e.dy != 0) bounds[i].Forward(); // to the next row
     }
-    if (left > right) continue;
-
-    int64_t weightU = 0, stepU = 0, weightV = 0, stepV = 0;
-    for (int i = 0; i < 3; ++i) {
-      const int64_t w = value[i] - 2 * edges[i].dy * left;
-      const int64_t step = -2 * edges[i].dy;
-      if (vs[i].u != 0) {
-        weightU += w;
-        stepU += step;
+    if (left <= right) {
+      constexpr int64_t FarMove = 8; // columns; farther moves divide afresh
+      if (divideEveryRow || !walking || std::abs(left - walkColumn) > FarMove) {
+        int64_t weightU = 0, weightV = 0;
+        for (int i = 0; i < 3; ++i) {
+          const int64_t w = value[i] - 2 * edges[i].dy * left;
+          if (vs[i].u != 0) weightU += w;
+          if (vs[i].v != 0) weightV += w;
+        }
+        u.Start(weightU * tex.width, columnU * tex.width, area);
+        v.Start(weightV * tex.height, columnV * tex.height, area);
+        walking = true;
+      } else {
+        for (; walkColumn < left; ++walkColumn) {
+          u.Forward();
+          v.Forward();
+        }
+        for (; walkColumn > left; --walkColumn) {
+          u.Back();
+          v.Back();
+        }
       }
-      if (vs[i].v != 0) {
-        weightV += w;
-        stepV += step;
-      }
+      walkColumn = left;
+      DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
+               v, blend);
     }
-    TexelWalk u, v;
-    u.Start(weightU * tex.width, stepU * tex.width, area);
-    v.Start(weightV * tex.height, stepV * tex.height, area);
-    DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
-             v, blend);
+    if (walking) {
+      u.Add(uRow.stepIndex, uRow.stepRest);
+      v.Add(vRow.stepIndex, vRow.stepRest);
+    }
   }
 }
 

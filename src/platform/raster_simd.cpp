@@ -139,34 +139,36 @@ template <class Blend> void WalkSpan(const SpanWalk& span) {
   const Blend blend;
   const size_t n = hn::Lanes(d);
 
-  HWY_ALIGN int32_t laneU[SpanWalkMaxLanes], laneUr[SpanWalkMaxLanes];
-  HWY_ALIGN int32_t laneV[SpanWalkMaxLanes], laneVr[SpanWalkMaxLanes];
-  int32_t ui = span.ui, ur = span.ur, vi = span.vi, vr = span.vr;
-  for (size_t k = 0; k < n; ++k) {
-    laneU[k] = ui;
-    laneUr[k] = ur;
-    laneV[k] = vi;
-    laneVr[k] = vr;
-    ui += span.us;
-    ur += span.urs;
-    if (ur >= span.area) {
-      ur -= span.area;
-      ++ui;
-    }
-    vi += span.vs;
-    vr += span.vrs;
-    if (vr >= span.area) {
-      vr -= span.area;
-      ++vi;
-    }
-  }
-  const int64_t lanes = static_cast<int64_t>(n);
-  const int64_t uRests = lanes * span.urs, vRests = lanes * span.vrs;
-  const auto uStep = hn::Set(di, static_cast<int32_t>(lanes * span.us + uRests / span.area));
-  const auto uStepRest = hn::Set(di, static_cast<int32_t>(uRests % span.area));
-  const auto vStep = hn::Set(di, static_cast<int32_t>(lanes * span.vs + vRests / span.area));
-  const auto vStepRest = hn::Set(di, static_cast<int32_t>(vRests % span.area));
+  // Lane k starts k steps on: its remainder ur + k * urs is below 16 areas (at most 2^30),
+  // and taking 16, 8, 4, 2 and 1 areas off where they fit leaves the remainder and adds the
+  // whole areas taken to the index.
   const auto area = hn::Set(di, span.area);
+  const auto lanesBefore = hn::Iota(di, 0);
+  auto u = hn::Add(hn::Set(di, span.ui), hn::Mul(lanesBefore, hn::Set(di, span.us)));
+  auto uRest = hn::Add(hn::Set(di, span.ur), hn::Mul(lanesBefore, hn::Set(di, span.urs)));
+  auto v = hn::Add(hn::Set(di, span.vi), hn::Mul(lanesBefore, hn::Set(di, span.vs)));
+  auto vRest = hn::Add(hn::Set(di, span.vr), hn::Mul(lanesBefore, hn::Set(di, span.vrs)));
+  for (int32_t areas = 16; areas >= 1; areas /= 2) {
+    const auto whole = hn::Set(di, areas);
+    const auto taken = hn::Set(di, areas * span.area);
+    const auto below = hn::Set(di, areas * span.area - 1);
+    const auto uFits = hn::Gt(uRest, below);
+    uRest = hn::IfThenElse(uFits, hn::Sub(uRest, taken), uRest);
+    u = hn::Add(u, hn::IfThenElseZero(uFits, whole));
+    const auto vFits = hn::Gt(vRest, below);
+    vRest = hn::IfThenElse(vFits, hn::Sub(vRest, taken), vRest);
+    v = hn::Add(v, hn::IfThenElseZero(vFits, whole));
+  }
+  // All lanes step n pixels at once: n * us plus the areas in n * urs (below n areas).
+  const uint32_t area32 = static_cast<uint32_t>(span.area);
+  const uint32_t uRests = static_cast<uint32_t>(n) * static_cast<uint32_t>(span.urs);
+  const uint32_t vRests = static_cast<uint32_t>(n) * static_cast<uint32_t>(span.vrs);
+  const auto uStep =
+      hn::Set(di, static_cast<int32_t>(n) * span.us + static_cast<int32_t>(uRests / area32));
+  const auto uStepRest = hn::Set(di, static_cast<int32_t>(uRests % area32));
+  const auto vStep =
+      hn::Set(di, static_cast<int32_t>(n) * span.vs + static_cast<int32_t>(vRests / area32));
+  const auto vStepRest = hn::Set(di, static_cast<int32_t>(vRests % area32));
   const auto lastRest = hn::Set(di, span.area - 1);
   const auto zero = hn::Zero(di);
   const auto lastU = hn::Set(di, span.lastU);
@@ -174,8 +176,6 @@ template <class Blend> void WalkSpan(const SpanWalk& span) {
   const auto width = hn::Set(di, span.width);
   const auto key = hn::Set(d, span.key);
 
-  auto u = hn::Load(di, laneU), uRest = hn::Load(di, laneUr);
-  auto v = hn::Load(di, laneV), vRest = hn::Load(di, laneVr);
   const size_t count = static_cast<size_t>(span.count);
   uint32_t* const row = span.row;
   for (size_t i = 0; i < count; i += n) {

@@ -23,15 +23,15 @@ struct SpanRun {
 
 // A span whose texel walks (see TexelWalk in raster.cpp) fit in 32 bits: pixel i takes the
 // texel (min(v_i, lastV), min(u_i, lastU)), where u_i = floor((ui * area + ur + i * (us *
-// area + urs)) / area), v likewise. Every index of the span lies in 0..2^29, |us| and |vs|
-// are at most 2^24 and the texture has at most 2^30 texels.
+// area + urs)) / area), v likewise. Every index of the span lies in 0..2^17, the area is at
+// most 2^26, |us| and |vs| are at most 2^24 and the texture has at most 2^30 texels.
 struct SpanWalk {
   uint32_t* row;
   const Colour* texels; // width x (lastV + 1)
   int count;            // pixels, >= 1
   Colour key;
   int32_t width, lastU, lastV;
-  int32_t area;            // the walks' divisor, 1..2^30
+  int32_t area;            // the walks' divisor, 1..2^26
   int32_t ui, ur, us, urs; // u: index, rest (0 <= ur < area), step index, step rest
   int32_t vi, vr, vs, vrs; // v likewise
 };
