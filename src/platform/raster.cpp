@@ -4,9 +4,12 @@
 // every build.
 #include "platform/raster.h"
 
+#include "platform/raster_simd.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -14,6 +17,11 @@ constexpr float CornerLimit = 1 << 20; // pixels from the origin
 constexpr int TextureLimit = 1 << 17;  // texels in either dimension
 // With these limits doubled positions stay below 2^21, edge values below 2^46 and the texel
 // numerators (edge value times texture size) below 2^63.
+
+struct RasterState {
+  bool scalarSpans; // test hook: the per-pixel loop even for the demo's pairs
+};
+RasterState Raster{};
 
 int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
   const int64_t q = a / b;
@@ -158,6 +166,26 @@ struct AddSquareBlend {
   }
 };
 
+// Which vector kernel draws a blend's spans, if any.
+constexpr bool HasSpanKernel(const GeneralBlend&) {
+  return false;
+}
+constexpr bool HasSpanKernel(const MultiplyBlend&) {
+  return true;
+}
+constexpr bool HasSpanKernel(const AddSquareBlend&) {
+  return true;
+}
+constexpr SpanBlend SpanKernel(const MultiplyBlend&) {
+  return SpanBlend::Multiply;
+}
+constexpr SpanBlend SpanKernel(const AddSquareBlend&) {
+  return SpanBlend::AddSquare;
+}
+constexpr SpanBlend SpanKernel(const GeneralBlend&) {
+  return SpanBlend::Multiply;
+} // unused
+
 // ---- Texel stepping ----
 
 // floor(n / area) for a numerator n that grows by a fixed amount per pixel, kept as a whole
@@ -176,6 +204,26 @@ struct TexelWalk {
     stepIndex = FloorDiv(step, area);
     stepRest = step - stepIndex * area;
   }
+
+  // Moves to numerator + step, or back to numerator - step, without dividing.
+  void Forward() { Add(stepIndex, stepRest); }
+  void Back() {
+    index -= stepIndex;
+    rest -= stepRest;
+    if (rest < 0) {
+      rest += area;
+      --index;
+    }
+  }
+  // Moves to numerator + jump, where jump = jumpIndex * area + jumpRest, 0 <= jumpRest < area.
+  void Add(int64_t jumpIndex, int64_t jumpRest) {
+    index += jumpIndex;
+    rest += jumpRest;
+    if (rest >= area) {
+      rest -= area;
+      ++index;
+    }
+  }
 };
 
 struct Texture {
@@ -185,12 +233,58 @@ struct Texture {
   Colour key; // texels equal to it are not drawn
 };
 
+// Hands a span to a vector kernel when its texel walks fit the kernels' 32-bit lanes (any
+// quad of the demo's sizes does); false when it does not, and nothing is drawn.
+bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWalk& u,
+                    const TexelWalk& v, SpanBlend blend) {
+  // One texel per pixel along one texel row: any unrotated quad drawn at its texture's size.
+  if (u.stepIndex == 1 && u.stepRest == 0 && v.stepIndex == 0 && v.stepRest == 0 && u.index >= 0 &&
+      u.index + count <= tex.width && v.index >= 0) {
+    const int64_t line = std::min<int64_t>(v.index, tex.height - 1);
+    BlendSpanRun(blend, {row, tex.texels + line * tex.width + u.index, count, tex.key});
+    return true;
+  }
+  // Every pixel of a span has all three edge values (its barycentric weights times the
+  // area) at least 0 and summing to the area, so the weight sums behind u and v lie in
+  // 0..area and every index in 0..width (0..height for v). The kernels hold indices,
+  // remainders and offsets as 32-bit numbers, which fit under these limits, and step up to
+  // SpanWalkMaxLanes - 1 pixels past the end, where they clamp the indices into the texture.
+  constexpr int64_t AreaLimit = int64_t{1} << 26;
+  constexpr int64_t StepLimit = int64_t{1} << 24;
+  constexpr int64_t TexelLimit = int64_t{1} << 30;
+  if (u.area > AreaLimit || static_cast<int64_t>(tex.width) * tex.height > TexelLimit ||
+      std::abs(u.stepIndex) > StepLimit || std::abs(v.stepIndex) > StepLimit || u.index < 0 ||
+      u.index > tex.width || v.index < 0 || v.index > tex.height)
+    return false;
+  const SpanWalk walk{row,
+                      tex.texels,
+                      count,
+                      tex.key,
+                      tex.width,
+                      tex.width - 1,
+                      tex.height - 1,
+                      static_cast<int32_t>(u.area),
+                      static_cast<int32_t>(u.index),
+                      static_cast<int32_t>(u.rest),
+                      static_cast<int32_t>(u.stepIndex),
+                      static_cast<int32_t>(u.stepRest),
+                      static_cast<int32_t>(v.index),
+                      static_cast<int32_t>(v.rest),
+                      static_cast<int32_t>(v.stepIndex),
+                      static_cast<int32_t>(v.stepRest)};
+  BlendSpanWalk(blend, walk);
+  return true;
+}
+
 // The inner loop: every pixel of the span is inside the triangle and inside the target.
 // Both walks share the triangle's area as divisor. A span that stays on one texel row (any
 // unrotated quad) walks that row alone.
 template <class Blend>
 void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
               const Blend& blend) {
+  if (HasSpanKernel(blend) && !Raster.scalarSpans &&
+      DrawSpanVector(row, count, tex, u, v, SpanKernel(blend)))
+    return;
   const Colour* const texels = tex.texels;
   const Colour key = tex.key;
   const int64_t width = tex.width;
@@ -273,8 +367,39 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
   // Rows whose centre 2y + 1 lies within the triangle's extent, clipped to the target.
   const int64_t minY = std::min({a.y, b.y, c.y});
   const int64_t maxY = std::max({a.y, b.y, c.y});
-  const int64_t firstRow = std::max<int64_t>(CeilDiv(minY - 1, 2), 0);
-  const int64_t lastRow = std::min<int64_t>(FloorDiv(maxY - 1, 2), target.height - 1);
+  const int64_t firstRow = std::max<int64_t>({CeilDiv(minY - 1, 2), 0, target.bandTop});
+  const int64_t lastRow =
+      std::min<int64_t>({FloorDiv(maxY - 1, 2), target.height - 1, int64_t{target.bandBottom} - 1});
+
+  if (firstRow > lastRow) return;
+
+  // Row by row, each edge's value at column 0 grows by 2 dx, so its bound on the span,
+  // floor((value - bias) / (2 |dy|)), and the texel walks at a fixed column step by fixed
+  // amounts: walks carry them from row to row without dividing. The test hook takes the
+  // plain road and divides afresh on every row, which the walks must match.
+  const bool divideEveryRow = Raster.scalarSpans;
+  TexelWalk bounds[3]{};
+  int64_t rowU = 0, columnU = 0, rowV = 0, columnV = 0; // weight steps per row and column
+  for (int i = 0; i < 3; ++i) {
+    const Edge& e = edges[i];
+    if (e.dy != 0) {
+      const int64_t value = e.dx * (2 * firstRow + 1 - e.ay) - e.dy * (1 - e.ax);
+      bounds[i].Start(value - e.bias, 2 * e.dx, 2 * std::abs(e.dy));
+    }
+    if (vs[i].u != 0) {
+      rowU += 2 * e.dx;
+      columnU -= 2 * e.dy;
+    }
+    if (vs[i].v != 0) {
+      rowV += 2 * e.dx;
+      columnV -= 2 * e.dy;
+    }
+  }
+  TexelWalk u{}, v{}, uRow{}, vRow{};
+  uRow.Start(0, rowU * tex.width, area);
+  vRow.Start(0, rowV * tex.height, area);
+  int64_t walkColumn = 0; // the column u and v stand at
+  bool walking = false;   // u and v stand on this row
 
   for (int64_t py = firstRow; py <= lastRow; ++py) {
     const int64_t centreY = 2 * py + 1;
@@ -286,38 +411,98 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
       value[i] = e.dx * (centreY - e.ay) - e.dy * (1 - e.ax);
       // The value at column x is value - 2 * dy * x; it must be at least the bias.
       if (e.dy < 0)
-        left = std::max(left, CeilDiv(e.bias - value[i], -2 * e.dy));
+        left = std::max(left,
+                        divideEveryRow ? CeilDiv(e.bias - value[i], -2 * e.dy) : -bounds[i].index);
       else if (e.dy > 0)
-        right = std::min(right, FloorDiv(value[i] - e.bias, 2 * e.dy));
+        right = std::min(right,
+                         divideEveryRow ? FloorDiv(value[i] - e.bias, 2 * e.dy) : bounds[i].index);
       else if (value[i] < e.bias)
         right = -1;
+      if (e.dy != 0) bounds[i].Forward(); // to the next row
     }
-    if (left > right) continue;
+    if (left <= right) {
+      constexpr int64_t FarMove = 8; // columns; farther moves divide afresh
+      if (divideEveryRow || !walking || std::abs(left - walkColumn) > FarMove) {
+        int64_t weightU = 0, weightV = 0;
+        for (int i = 0; i < 3; ++i) {
+          const int64_t w = value[i] - 2 * edges[i].dy * left;
+          if (vs[i].u != 0) weightU += w;
+          if (vs[i].v != 0) weightV += w;
+        }
+        u.Start(weightU * tex.width, columnU * tex.width, area);
+        v.Start(weightV * tex.height, columnV * tex.height, area);
+        walking = true;
+      } else {
+        for (; walkColumn < left; ++walkColumn) {
+          u.Forward();
+          v.Forward();
+        }
+        for (; walkColumn > left; --walkColumn) {
+          u.Back();
+          v.Back();
+        }
+      }
+      walkColumn = left;
+      DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
+               v, blend);
+    }
+    if (walking) {
+      u.Add(uRow.stepIndex, uRow.stepRest);
+      v.Add(vRow.stepIndex, vRow.stepRest);
+    }
+  }
+}
 
-    int64_t weightU = 0, stepU = 0, weightV = 0, stepV = 0;
-    for (int i = 0; i < 3; ++i) {
-      const int64_t w = value[i] - 2 * edges[i].dy * left;
-      const int64_t step = -2 * edges[i].dy;
-      if (vs[i].u != 0) {
-        weightU += w;
-        stepU += step;
-      }
-      if (vs[i].v != 0) {
-        weightV += w;
-        stepV += step;
-      }
-    }
-    TexelWalk u, v;
-    u.Start(weightU * tex.width, stepU * tex.width, area);
-    v.Start(weightV * tex.height, stepV * tex.height, area);
+// Corners on an axis-parallel rectangle with the texture's corners where the quad
+// operations put them: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right (mirrored
+// when the sizes are negative).
+bool IsUnrotatedRectangle(const Vertex (&v)[4]) {
+  return v[0].y == v[1].y && v[2].y == v[3].y && v[0].x == v[2].x && v[1].x == v[3].x &&
+         v[0].u == 0 && v[0].v == 0 && v[1].u == 1 && v[1].v == 0 && v[2].u == 0 && v[2].v == 1 &&
+         v[3].u == 1 && v[3].v == 1;
+}
+
+// An unrotated quad as one span per row, with exactly the two triangles' pixels: a pixel
+// centre (odd in doubled units) never lies on the rectangle's edges (even), so the two
+// triangles, which share the diagonal without overlap, cover exactly the centres inside
+// it; and both give a pixel the nearest texel of the one map from the rectangle onto the
+// texture, floor((centre - corner 0) * size / (corner 1 - corner 0)) across, likewise down.
+template <class Blend>
+void DrawRectangle(const RasterTarget& target, const Texture& tex, const Vertex (&v)[4],
+                   const Blend& blend) {
+  const int64_t across = v[1].x - v[0].x; // doubled pixels, negative when mirrored
+  const int64_t down = v[2].y - v[0].y;
+  if (across == 0 || down == 0) return;
+  const int64_t left = std::max<int64_t>(std::min(v[0].x, v[1].x) / 2, 0);
+  const int64_t right = std::min<int64_t>(std::max(v[0].x, v[1].x) / 2 - 1, target.width - 1);
+  const int64_t firstRow = std::max<int64_t>({std::min(v[0].y, v[2].y) / 2, 0, target.bandTop});
+  const int64_t lastRow = std::min<int64_t>(
+      {std::max(v[0].y, v[2].y) / 2 - 1, target.height - 1, int64_t{target.bandBottom} - 1});
+  if (left > right || firstRow > lastRow) return;
+  const int64_t signAcross = across > 0 ? 1 : -1, signDown = down > 0 ? 1 : -1;
+  TexelWalk u{};
+  u.Start((2 * left + 1 - v[0].x) * tex.width * signAcross, 2 * tex.width * signAcross,
+          std::abs(across));
+  TexelWalk rows{};
+  rows.Start((2 * firstRow + 1 - v[0].y) * tex.height * signDown, 2 * tex.height * signDown,
+             std::abs(down));
+  for (int64_t py = firstRow; py <= lastRow; ++py) {
+    // The texel row is fixed along the span; the span walks share u's divisor.
+    const TexelWalk along{rows.index, 0, 0, 0, u.area};
     DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
-             v, blend);
+             along, blend);
+    rows.Forward();
   }
 }
 
 template <class Blend>
 void DrawStrip(const RasterTarget& target, const Texture& tex, const Vertex (&v)[4],
                const Blend& blend) {
+  // The test hook keeps the two triangles, which the rectangle is compared with.
+  if (!Raster.scalarSpans && IsUnrotatedRectangle(v)) {
+    DrawRectangle(target, tex, v, blend);
+    return;
+  }
   DrawTriangle(target, tex, v[0], v[1], v[2], blend);
   DrawTriangle(target, tex, v[1], v[3], v[2], blend);
 }
@@ -353,6 +538,10 @@ void RasteriseQuad(const RasterTarget& target, const SpriteRecord& texture,
     DrawStrip(target, tex, v, AddSquareBlend{});
   else
     DrawStrip(target, tex, v, GeneralBlend{ResolveFactors(blendSource, blendDestination, alpha)});
+}
+
+void UseScalarSpans(bool on) {
+  Raster.scalarSpans = on;
 }
 
 Colour BlendPixel(int blendSource, int blendDestination, Colour source, Colour destination,

@@ -11,12 +11,18 @@
 
 #include "platform/quads.h"
 
+#include <climits>
 #include <cstdint>
 
+// Only rows bandTop <= y < bandBottom are written, each exactly as a draw of the whole target
+// writes it, so that bands of one target can be drawn apart (by different threads) and give
+// the same picture.
 struct RasterTarget {
-  uint32_t* pixels; // width x height, row by row, Colour layout
-  int width;        // pixels
-  int height;       // pixels
+  uint32_t* pixels;         // width x height, row by row, Colour layout
+  int width;                // pixels
+  int height;               // pixels
+  int bandTop = 0;          // first row drawn
+  int bandBottom = INT_MAX; // one past the last row drawn
 };
 
 // Draws nothing for a texture that is empty or larger than 2^17 in either dimension, or
@@ -25,6 +31,10 @@ struct RasterTarget {
 void RasteriseQuad(const RasterTarget& target, const SpriteRecord& texture,
                    const QuadVertex (&corners)[4], int blendSource, int blendDestination,
                    bool generalBlendOnly);
+
+// Test hook: while set, the demo's two pairs go through the plain per-pixel loop instead of
+// the vector span kernels, so that the two can be compared. Off by default.
+void UseScalarSpans(bool on);
 
 // One pixel through the blend equation: source * source factor + destination *
 // destination factor per channel on 0..1, limited to 1, rounded to the nearest 8-bit value.
