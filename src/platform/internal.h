@@ -30,7 +30,8 @@ bool FrameCapSet();   // a cap was set since the last ResetFrameCap
 
 // ---- Screen (screen.cpp) ----
 uint32_t* ScreenBuffer(); // the back buffer as it is, without drawing held-back draws first
-void CopySpriteToScreen(const SpriteRecord& s, int x, int y); // the opaque, clipped copy
+// The opaque copy, clipped to the screen and to rows top <= row < bottom.
+void CopySpriteToScreen(const SpriteRecord& s, int x, int y, int top, int bottom);
 
 // ---- Quads (quads.cpp) ----
 void ResetQuadDevice(); // the rendering device is gone and no phase is open
@@ -61,5 +62,14 @@ void ScreenAboutToBeTouched(); // the same, and a frame touched from outside bef
                                // run keeps no picture
 void StartFramePrefix();       // a frame has been presented; the next one begins
 void ResetPrefixCache();       // forgets the kept picture
-void DrawQuadRecord(const DrawRecord& r); // quads.cpp: rasterises a recorded quad draw
-void UseCornerTable(bool on);             // quads.cpp: RotateQuad looks its corners up
+void DrawQuadRecord(const DrawRecord& r, int top, int bottom); // quads.cpp: rasterises a
+                                                               // recorded quad draw in rows
+                                                               // top <= row < bottom
+
+// ---- Draw queue (bands.cpp) ----
+void QueueDraw(const DrawRecord& r); // drawn in call order by the next FinishDraws
+void FinishDraws();                  // draws the queue, on two threads when it is large
+void DropQueuedDraws();              // forgets the queue (the screen is going away)
+void StopDrawThreads();              // ends the worker thread, if one was started
+void UseOneDrawThread(bool on);      // while set, the queue is drawn by this thread alone
+void UseCornerTable(bool on);        // quads.cpp: RotateQuad looks its corners up

@@ -130,6 +130,7 @@ const char* LastSpriteLoadError() {
 }
 
 int LoadSpriteFromMemory(int sprite, const unsigned char* bytes, size_t size, int mode) {
+  FinishDraws(); // queued draws read the pixels as they are now
   SpriteRecord* slot = SpriteSlot(sprite);
   if (slot == nullptr) {
     Png.error = "sprite number out of range";

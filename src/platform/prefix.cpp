@@ -83,6 +83,7 @@ bool CoversScreen(const DrawRecord* draws, int count) {
 void KeepPicture() {
   KeptPicture& k = Prefix.kept;
   k.valid = false;
+  FinishDraws();
   if (Prefix.frameOverflow || !CoversScreen(Prefix.frame.data(), Prefix.frameCount)) return;
   const uint32_t* pixels = ScreenBuffer();
   if (pixels == nullptr) return;
@@ -97,13 +98,6 @@ void KeepPicture() {
   k.quadEpoch = QuadEpoch();
   k.device = Prefix.runDevice;
   k.valid = true;
-}
-
-void ReplayDraw(const DrawRecord& d) {
-  if (d.kind == DrawKindSprite)
-    CopySpriteToScreen(*d.source, d.x, d.y);
-  else
-    DrawQuadRecord(d);
 }
 
 } // namespace
@@ -131,7 +125,7 @@ void DrawHeldBackDraws() {
   if (!p.holding) return;
   p.holding = false;
   for (int i = 0; i < p.matched; ++i)
-    ReplayDraw(p.kept.draws[i]);
+    QueueDraw(p.kept.draws[i]);
   p.matched = 0;
 }
 
@@ -171,6 +165,7 @@ int BeginSettledDraws(uint64_t run, int count) {
   if (p.holding && p.matched == k.drawCount && !p.frameOverflow && p.frameCount == k.drawCount &&
       run == k.run && count >= k.runCount && SpriteEpoch() == k.spriteEpoch &&
       QuadEpoch() == k.quadEpoch && SameDevice(device, k.device)) {
+    FinishDraws();
     std::memcpy(ScreenBuffer(), k.pixels.data(), k.pixels.size() * sizeof(uint32_t));
     p.holding = false;
     p.matched = 0;
@@ -202,6 +197,7 @@ void UsePlainRenderer(bool on) {
   DrawHeldBackDraws();
   ResetPrefixCache();
   UseCornerTable(!on);
+  UseOneDrawThread(on);
 }
 
 uint64_t KeptPictureUses() {

@@ -188,6 +188,7 @@ int BeginQuads() {
 }
 
 void EndQuads() {
+  FinishDraws();
   Quads.device.phaseOpen = false;
 }
 
@@ -246,12 +247,12 @@ void DrawQuad(int quad, int x, int y, int opacity) {
   r.blendDestination = d.blendDestination;
   r.alpha = static_cast<uint32_t>(opacity) & 0xFF;
   r.generalBlend = d.generalBlend ? 1 : 0;
-  if (!HoldBackDraw(r)) DrawQuadRecord(r);
+  if (!HoldBackDraw(r)) QueueDraw(r);
 }
 
 // The corners' texture coordinates are those every quad is made with: u is 1 on the right
 // (corners 1 and 3), v is 1 at the bottom (corners 2 and 3).
-void DrawQuadRecord(const DrawRecord& r) {
+void DrawQuadRecord(const DrawRecord& r, int top, int bottom) {
   QuadVertex corners[4];
   for (int i = 0; i < 4; ++i) {
     QuadVertex& v = corners[i];
@@ -264,7 +265,7 @@ void DrawQuadRecord(const DrawRecord& r) {
     v.u = (i == 1 || i == 3) ? 1.0f : 0.0f;
     v.v = (i == 2 || i == 3) ? 1.0f : 0.0f;
   }
-  const RasterTarget target{ScreenBuffer(), ScreenWidth(), ScreenHeight()};
+  const RasterTarget target{ScreenBuffer(), ScreenWidth(), ScreenHeight(), top, bottom};
   RasteriseQuad(target, *r.source, corners, r.blendSource, r.blendDestination, r.generalBlend != 0);
 }
 

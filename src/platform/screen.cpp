@@ -20,6 +20,7 @@ ScreenState Screen{};
 
 // The window may keep showing the back buffer for repaints, so it is detached first.
 void CloseScreen() {
+  DropQueuedDraws();
   if (Screen.width != 0) DetachScreen();
   Screen = ScreenState{};
   ResetPrefixCache();
@@ -36,6 +37,7 @@ int StartSpriteSystem() {
 }
 
 void StopSpriteSystem() {
+  StopDrawThreads();
   ResetQuadDevice();
   ClearSpriteTable();
   CloseScreen();
@@ -64,6 +66,7 @@ uint32_t* ScreenBuffer() {
 uint32_t* ScreenPixels() {
   if (Screen.width == 0) return nullptr;
   ScreenAboutToBeTouched();
+  FinishDraws();
   return Screen.pixels.data();
 }
 
@@ -85,20 +88,21 @@ void DrawSprite(int sprite, int x, int y) {
   r.generation = s->generation;
   r.x = x;
   r.y = y;
-  if (!HoldBackDraw(r)) CopySpriteToScreen(*s, x, y);
+  if (!HoldBackDraw(r)) QueueDraw(r);
 }
 
-void CopySpriteToScreen(const SpriteRecord& s, int x, int y) {
+void CopySpriteToScreen(const SpriteRecord& s, int x, int y, int top, int bottom) {
   const int64_t w = s.width;
   const int64_t h = s.height;
   if (Screen.width == 0 || x >= Screen.width || y >= Screen.height || x <= -w || y <= -h) return;
   const int64_t skipX = x < 0 ? -int64_t{x} : 0;
-  const int64_t skipY = y < 0 ? -int64_t{y} : 0;
   const int64_t columns = std::min<int64_t>(w, Screen.width - int64_t{x}) - skipX;
-  const int64_t rows = std::min<int64_t>(h, Screen.height - int64_t{y}) - skipY;
-  for (int64_t r = 0; r < rows; ++r) {
-    const Colour* from = s.pixels.data() + (skipY + r) * w + skipX;
-    uint32_t* to = Screen.pixels.data() + (y + skipY + r) * Screen.width + (x + skipX);
+  // Screen rows first..last - 1, within the sprite, the screen and the band.
+  const int64_t first = std::max<int64_t>({int64_t{y}, 0, top});
+  const int64_t last = std::min<int64_t>({int64_t{y} + h, Screen.height, bottom});
+  for (int64_t row = first; row < last; ++row) {
+    const Colour* from = s.pixels.data() + (row - y) * w + skipX;
+    uint32_t* to = Screen.pixels.data() + row * Screen.width + (x + skipX);
     std::memcpy(to, from, static_cast<size_t>(columns) * sizeof(Colour));
   }
 }

@@ -31,6 +31,7 @@ SpriteRecord* FindSprite(int sprite) {
 }
 
 void ClearSpriteTable() {
+  FinishDraws(); // queued draws read the pixels as they are now
   for (SpriteRecord& s : Sprites.sprites)
     s = SpriteRecord{};
   Sprites.access = nullptr;
@@ -46,12 +47,14 @@ void TouchSprite(SpriteRecord& s) {
 }
 
 void ReleaseSprite(SpriteRecord& s) {
+  FinishDraws(); // queued draws read the pixels as they are now
   if (Sprites.access == &s) Sprites.access = nullptr;
   s = SpriteRecord{};
   TouchSprite(s);
 }
 
 int DuplicateSprite(int source, int destination, int mode) {
+  FinishDraws(); // queued draws read the pixels as they are now
   const SpriteRecord* from = FindSprite(source);
   SpriteRecord* to = SpriteSlot(destination);
   if (from == nullptr || to == nullptr) return 0;
@@ -72,6 +75,7 @@ int DuplicateSprite(int source, int destination, int mode) {
 }
 
 void SetSpriteColourKey(int sprite, int red, int green, int blue) {
+  FinishDraws(); // queued draws read the pixels as they are now
   SpriteRecord* s = FindSprite(sprite);
   if (s == nullptr) return;
   s->colourKey = static_cast<Colour>((red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16);
@@ -90,6 +94,7 @@ int GetSpriteHeight(int sprite) {
 
 // Only one access is open at a time: beginning another closes the open one and opens none.
 void BeginPixelAccess(int sprite) {
+  FinishDraws(); // queued draws read the pixels as they are now
   if (Sprites.access != nullptr) {
     EndPixelAccess();
     return;
@@ -106,6 +111,7 @@ Colour ReadPixel(int x, int y) {
 
 // Coordinates outside the sprite are ignored.
 void WritePixel(int x, int y, Colour colour) {
+  FinishDraws(); // queued draws read the pixels as they are now
   SpriteRecord* s = Sprites.access;
   if (s == nullptr || x < 0 || y < 0 || x >= s->width || y >= s->height) return;
   s->pixels[static_cast<size_t>(y) * s->width + x] = colour & 0xFFFFFF;
