@@ -131,6 +131,33 @@ template <class Blend> void RunSpan(const SpanRun& span) {
   StoreFirst(BlendKeyed(d, texel, LoadFirst(d, row + i, left), key, blend), d, row + i, left);
 }
 
+// n steps of a walk at once, as a whole number of texels and a remainder below the area,
+// found by doubling one step rather than by dividing.
+struct Jump {
+  int32_t index;
+  int32_t rest;
+};
+HWY_INLINE Jump Steps(int32_t stepIndex, int32_t stepRest, int32_t area, size_t n) {
+  Jump total{0, 0}, power{stepIndex, stepRest};
+  for (; n != 0; n >>= 1) {
+    if ((n & 1) != 0) {
+      total.index += power.index;
+      total.rest += power.rest;
+      if (total.rest >= area) {
+        total.rest -= area;
+        ++total.index;
+      }
+    }
+    power.index *= 2;
+    power.rest *= 2;
+    if (power.rest >= area) {
+      power.rest -= area;
+      ++power.index;
+    }
+  }
+  return total;
+}
+
 // Lane k holds the walk of pixel i + k; every round all lanes step n pixels at once, by
 // the whole and remainder of n steps (the remainder below the area, as for one step).
 template <class Blend> void WalkSpan(const SpanWalk& span) {
@@ -159,16 +186,11 @@ template <class Blend> void WalkSpan(const SpanWalk& span) {
     vRest = hn::IfThenElse(vFits, hn::Sub(vRest, taken), vRest);
     v = hn::Add(v, hn::IfThenElseZero(vFits, whole));
   }
-  // All lanes step n pixels at once: n * us plus the areas in n * urs (below n areas).
-  const uint32_t area32 = static_cast<uint32_t>(span.area);
-  const uint32_t uRests = static_cast<uint32_t>(n) * static_cast<uint32_t>(span.urs);
-  const uint32_t vRests = static_cast<uint32_t>(n) * static_cast<uint32_t>(span.vrs);
-  const auto uStep =
-      hn::Set(di, static_cast<int32_t>(n) * span.us + static_cast<int32_t>(uRests / area32));
-  const auto uStepRest = hn::Set(di, static_cast<int32_t>(uRests % area32));
-  const auto vStep =
-      hn::Set(di, static_cast<int32_t>(n) * span.vs + static_cast<int32_t>(vRests / area32));
-  const auto vStepRest = hn::Set(di, static_cast<int32_t>(vRests % area32));
+  // All lanes step n pixels at once.
+  const Jump uJump = Steps(span.us, span.urs, span.area, n);
+  const Jump vJump = Steps(span.vs, span.vrs, span.area, n);
+  const auto uStep = hn::Set(di, uJump.index), uStepRest = hn::Set(di, uJump.rest);
+  const auto vStep = hn::Set(di, vJump.index), vStepRest = hn::Set(di, vJump.rest);
   const auto lastRest = hn::Set(di, span.area - 1);
   const auto zero = hn::Zero(di);
   const auto lastU = hn::Set(di, span.lastU);
