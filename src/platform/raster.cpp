@@ -236,7 +236,7 @@ struct Texture {
 // Hands a span to a vector kernel when its texel walks fit the kernels' 32-bit lanes (any
 // quad of the demo's sizes does); false when it does not, and nothing is drawn.
 bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWalk& u,
-                    const TexelWalk& v, SpanBlend blend) {
+                    const TexelWalk& v, SpanBlend blend, SpanLanes& lanes) {
   // One texel per pixel along one texel row: any unrotated quad drawn at its texture's size.
   if (u.stepIndex == 1 && u.stepRest == 0 && v.stepIndex == 0 && v.stepRest == 0 && u.index >= 0 &&
       u.index + count <= tex.width && v.index >= 0) {
@@ -272,7 +272,7 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
                       static_cast<int32_t>(v.rest),
                       static_cast<int32_t>(v.stepIndex),
                       static_cast<int32_t>(v.stepRest)};
-  BlendSpanWalk(blend, walk);
+  BlendSpanWalk(blend, walk, lanes);
   return true;
 }
 
@@ -281,9 +281,9 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
 // unrotated quad) walks that row alone.
 template <class Blend>
 void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
-              const Blend& blend) {
+              const Blend& blend, SpanLanes& lanes) {
   if (HasSpanKernel(blend) && !Raster.scalarSpans &&
-      DrawSpanVector(row, count, tex, u, v, SpanKernel(blend)))
+      DrawSpanVector(row, count, tex, u, v, SpanKernel(blend), lanes))
     return;
   const Colour* const texels = tex.texels;
   const Colour key = tex.key;
@@ -398,6 +398,7 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
   TexelWalk u{}, v{}, uRow{}, vRow{};
   uRow.Start(0, rowU * tex.width, area);
   vRow.Start(0, rowV * tex.height, area);
+  SpanLanes lanes;        // the vector kernels' lanes for this triangle's walks
   int64_t walkColumn = 0; // the column u and v stand at
   bool walking = false;   // u and v stand on this row
 
@@ -444,7 +445,7 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
       }
       walkColumn = left;
       DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
-               v, blend);
+               v, blend, lanes);
     }
     if (walking) {
       u.Add(uRow.stepIndex, uRow.stepRest);
@@ -486,11 +487,12 @@ void DrawRectangle(const RasterTarget& target, const Texture& tex, const Vertex 
   TexelWalk rows{};
   rows.Start((2 * firstRow + 1 - v[0].y) * tex.height * signDown, 2 * tex.height * signDown,
              std::abs(down));
+  SpanLanes lanes; // the vector kernels' lanes for the walks of this quad
   for (int64_t py = firstRow; py <= lastRow; ++py) {
     // The texel row is fixed along the span; the span walks share u's divisor.
     const TexelWalk along{rows.index, 0, 0, 0, u.area};
     DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
-             along, blend);
+             along, blend, lanes);
     rows.Forward();
   }
 }
