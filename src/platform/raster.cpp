@@ -205,24 +205,23 @@ struct TexelWalk {
     stepRest = step - stepIndex * area;
   }
 
-  // Moves to numerator + step, or back to numerator - step, without dividing.
+  // Moves to numerator + step, or back to numerator - step, without dividing. The carries
+  // are masks rather than branches: they come in no pattern a processor could foresee.
   void Forward() { Add(stepIndex, stepRest); }
   void Back() {
     index -= stepIndex;
     rest -= stepRest;
-    if (rest < 0) {
-      rest += area;
-      --index;
-    }
+    const int64_t borrow = rest >> 63; // -1 when rest went below 0, else 0
+    rest += area & borrow;
+    index += borrow;
   }
   // Moves to numerator + jump, where jump = jumpIndex * area + jumpRest, 0 <= jumpRest < area.
   void Add(int64_t jumpIndex, int64_t jumpRest) {
     index += jumpIndex;
     rest += jumpRest;
-    if (rest >= area) {
-      rest -= area;
-      ++index;
-    }
+    const int64_t carry = (area - 1 - rest) >> 63; // -1 when rest reached the area, else 0
+    rest -= area & carry;
+    index -= carry;
   }
 };
 
