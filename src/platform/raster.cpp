@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -133,6 +134,7 @@ struct GeneralBlend {
 
 // 1 / 3: destination times source colour. The same sums as GeneralBlend with factors 0 and s.
 struct MultiplyBlend {
+  static constexpr SpanBlend Kernel = SpanBlend::Multiply; // its vector span kernel
   Colour operator()(Colour s, Colour d) const {
     const uint32_t r = Div255((s & 0xFF) * (d & 0xFF));
     const uint32_t g = Div255(((s >> 8) & 0xFF) * ((d >> 8) & 0xFF));
@@ -153,6 +155,7 @@ constexpr std::array<uint32_t, 256> MakeSquares() {
 constexpr std::array<uint32_t, 256> Squares = MakeSquares();
 
 struct AddSquareBlend {
+  static constexpr SpanBlend Kernel = SpanBlend::AddSquare; // its vector span kernel
   Colour operator()(Colour s, Colour d) const {
     const uint32_t square =
         Squares[s & 0xFF] | Squares[(s >> 8) & 0xFF] << 8 | Squares[(s >> 16) & 0xFF] << 16;
@@ -166,30 +169,10 @@ struct AddSquareBlend {
   }
 };
 
-// Which vector kernel draws a blend's spans, if any.
-constexpr bool HasSpanKernel(const GeneralBlend&) {
-  return false;
-}
-constexpr bool HasSpanKernel(const MultiplyBlend&) {
-  return true;
-}
-constexpr bool HasSpanKernel(const AddSquareBlend&) {
-  return true;
-}
-constexpr SpanBlend SpanKernel(const MultiplyBlend&) {
-  return SpanBlend::Multiply;
-}
-constexpr SpanBlend SpanKernel(const AddSquareBlend&) {
-  return SpanBlend::AddSquare;
-}
-constexpr SpanBlend SpanKernel(const GeneralBlend&) {
-  return SpanBlend::Multiply;
-} // unused
-
 // ---- Texel stepping ----
 
-// floor(n / area) for a numerator n that grows by a fixed amount per pixel, kept as a whole
-// part and a remainder so that stepping needs no division.
+// floor(n / area) for a numerator n that grows by a fixed amount per pixel (or per row),
+// kept as a whole part and a remainder so that stepping needs no division.
 struct TexelWalk {
   int64_t index;     // floor(n / area)
   int64_t rest;      // n - index * area, 0 <= rest < area
@@ -281,9 +264,9 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
 template <class Blend>
 void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
               const Blend& blend, SpanLanes& lanes) {
-  if (HasSpanKernel(blend) && !Raster.scalarSpans &&
-      DrawSpanVector(row, count, tex, u, v, SpanKernel(blend), lanes))
-    return;
+  if constexpr (!std::is_same_v<Blend, GeneralBlend>) {
+    if (!Raster.scalarSpans && DrawSpanVector(row, count, tex, u, v, Blend::Kernel, lanes)) return;
+  }
   const Colour* const texels = tex.texels;
   const Colour key = tex.key;
   const int64_t width = tex.width;
