@@ -212,7 +212,8 @@ struct Texture {
   const Colour* texels; // width x height
   int width;
   int height;
-  Colour key; // texels equal to it are not drawn
+  Colour key;       // texels equal to it are not drawn
+  bool vectorSpans; // the demo's pairs go to the vector span kernels
 };
 
 // Hands a span to a vector kernel when its texel walks fit the kernels' 32-bit lanes (any
@@ -265,7 +266,7 @@ template <class Blend>
 void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
               const Blend& blend, SpanLanes& lanes) {
   if constexpr (!std::is_same_v<Blend, GeneralBlend>) {
-    if (!Raster.scalarSpans && DrawSpanVector(row, count, tex, u, v, Blend::Kernel, lanes)) return;
+    if (tex.vectorSpans && DrawSpanVector(row, count, tex, u, v, Blend::Kernel, lanes)) return;
   }
   const Colour* const texels = tex.texels;
   const Colour key = tex.key;
@@ -514,7 +515,9 @@ void RasteriseQuad(const RasterTarget& target, const SpriteRecord& texture,
   for (int i = 0; i < 4; ++i)
     if (!ToVertex(corners[i], v[i])) return;
 
-  const Texture tex{texture.pixels.data(), texture.width, texture.height, texture.colourKey};
+  // A processor without vectors (none the kernels can use) is better off with the plain loop.
+  const Texture tex{texture.pixels.data(), texture.width, texture.height, texture.colourKey,
+                    !Raster.scalarSpans && SpanKernelsUseVectors()};
   const uint32_t alpha = corners[0].diffuse >> 24;
   if (!generalBlendOnly && blendSource == BlendZero && blendDestination == BlendSrcColor)
     DrawStrip(target, tex, v, MultiplyBlend{});

@@ -31,7 +31,8 @@ template <class D16> HWY_INLINE hn::Vec<D16> Div255(D16 d16, hn::Vec<D16> x) {
 
 // Both blends leave 0 in the top byte, as the per-pixel loop does.
 #if HWY_TARGET == HWY_SCALAR
-// One lane, which cannot be split into bytes: the channels one by one.
+// One lane, which cannot be split into bytes: the channels one by one. (raster.cpp keeps to
+// its own per-pixel loop on processors with nothing better.)
 uint32_t Channels(uint32_t s, uint32_t t, bool square) {
   uint32_t out = 0;
   for (int shift = 0; shift < 24; shift += 8) {
@@ -269,6 +270,9 @@ void MultiplyWalk(const SpanWalk& span, SpanLanes& lanes) {
 void AddSquareWalk(const SpanWalk& span, SpanLanes& lanes) {
   WalkSpan<AddSquare>(span, lanes);
 }
+bool Vectors() {
+  return HWY_TARGET != HWY_SCALAR;
+}
 const char* TargetName() {
   return hwy::TargetName(HWY_TARGET);
 }
@@ -283,6 +287,7 @@ HWY_EXPORT(MultiplyRun);
 HWY_EXPORT(AddSquareRun);
 HWY_EXPORT(MultiplyWalk);
 HWY_EXPORT(AddSquareWalk);
+HWY_EXPORT(Vectors);
 HWY_EXPORT(TargetName);
 } // namespace raster_simd
 
@@ -298,6 +303,10 @@ void BlendSpanWalk(SpanBlend blend, const SpanWalk& span, SpanLanes& lanes) {
     HWY_DYNAMIC_DISPATCH(raster_simd::MultiplyWalk)(span, lanes);
   else
     HWY_DYNAMIC_DISPATCH(raster_simd::AddSquareWalk)(span, lanes);
+}
+
+bool SpanKernelsUseVectors() {
+  return HWY_DYNAMIC_DISPATCH(raster_simd::Vectors)();
 }
 
 const char* SpanKernelTarget() {

@@ -53,4 +53,5 @@ struct SpanLanes {
 void BlendSpanRun(SpanBlend blend, const SpanRun& span); // draws a side-by-side span
 void BlendSpanWalk(SpanBlend blend, const SpanWalk& span,
                    SpanLanes& lanes); // draws a walked span
+bool SpanKernelsUseVectors();         // false when the processor offers the kernels no vectors
 const char* SpanKernelTarget();       // the instruction set the kernels now run on (for tests)
