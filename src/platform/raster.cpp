@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -133,6 +134,7 @@ struct GeneralBlend {
 
 // 1 / 3: destination times source colour. The same sums as GeneralBlend with factors 0 and s.
 struct MultiplyBlend {
+  static constexpr SpanBlend Kernel = SpanBlend::Multiply; // its vector span kernel
   Colour operator()(Colour s, Colour d) const {
     const uint32_t r = Div255((s & 0xFF) * (d & 0xFF));
     const uint32_t g = Div255(((s >> 8) & 0xFF) * ((d >> 8) & 0xFF));
@@ -153,6 +155,7 @@ constexpr std::array<uint32_t, 256> MakeSquares() {
 constexpr std::array<uint32_t, 256> Squares = MakeSquares();
 
 struct AddSquareBlend {
+  static constexpr SpanBlend Kernel = SpanBlend::AddSquare; // its vector span kernel
   Colour operator()(Colour s, Colour d) const {
     const uint32_t square =
         Squares[s & 0xFF] | Squares[(s >> 8) & 0xFF] << 8 | Squares[(s >> 16) & 0xFF] << 16;
@@ -166,30 +169,10 @@ struct AddSquareBlend {
   }
 };
 
-// Which vector kernel draws a blend's spans, if any.
-constexpr bool HasSpanKernel(const GeneralBlend&) {
-  return false;
-}
-constexpr bool HasSpanKernel(const MultiplyBlend&) {
-  return true;
-}
-constexpr bool HasSpanKernel(const AddSquareBlend&) {
-  return true;
-}
-constexpr SpanBlend SpanKernel(const MultiplyBlend&) {
-  return SpanBlend::Multiply;
-}
-constexpr SpanBlend SpanKernel(const AddSquareBlend&) {
-  return SpanBlend::AddSquare;
-}
-constexpr SpanBlend SpanKernel(const GeneralBlend&) {
-  return SpanBlend::Multiply;
-} // unused
-
 // ---- Texel stepping ----
 
-// floor(n / area) for a numerator n that grows by a fixed amount per pixel, kept as a whole
-// part and a remainder so that stepping needs no division.
+// floor(n / area) for a numerator n that grows by a fixed amount per pixel (or per row),
+// kept as a whole part and a remainder so that stepping needs no division.
 struct TexelWalk {
   int64_t index;     // floor(n / area)
   int64_t rest;      // n - index * area, 0 <= rest < area
@@ -205,24 +188,23 @@ struct TexelWalk {
     stepRest = step - stepIndex * area;
   }
 
-  // Moves to numerator + step, or back to numerator - step, without dividing.
+  // Moves to numerator + step, or back to numerator - step, without dividing. The carries
+  // are masks rather than branches: they come in no pattern a processor could foresee.
   void Forward() { Add(stepIndex, stepRest); }
   void Back() {
     index -= stepIndex;
     rest -= stepRest;
-    if (rest < 0) {
-      rest += area;
-      --index;
-    }
+    const int64_t borrow = rest >> 63; // -1 when rest went below 0, else 0
+    rest += area & borrow;
+    index += borrow;
   }
   // Moves to numerator + jump, where jump = jumpIndex * area + jumpRest, 0 <= jumpRest < area.
   void Add(int64_t jumpIndex, int64_t jumpRest) {
     index += jumpIndex;
     rest += jumpRest;
-    if (rest >= area) {
-      rest -= area;
-      ++index;
-    }
+    const int64_t carry = (area - 1 - rest) >> 63; // -1 when rest reached the area, else 0
+    rest -= area & carry;
+    index -= carry;
   }
 };
 
@@ -230,13 +212,14 @@ struct Texture {
   const Colour* texels; // width x height
   int width;
   int height;
-  Colour key; // texels equal to it are not drawn
+  Colour key;       // texels equal to it are not drawn
+  bool vectorSpans; // the demo's pairs go to the vector span kernels
 };
 
 // Hands a span to a vector kernel when its texel walks fit the kernels' 32-bit lanes (any
 // quad of the demo's sizes does); false when it does not, and nothing is drawn.
 bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWalk& u,
-                    const TexelWalk& v, SpanBlend blend) {
+                    const TexelWalk& v, SpanBlend blend, SpanLanes& lanes) {
   // One texel per pixel along one texel row: any unrotated quad drawn at its texture's size.
   if (u.stepIndex == 1 && u.stepRest == 0 && v.stepIndex == 0 && v.stepRest == 0 && u.index >= 0 &&
       u.index + count <= tex.width && v.index >= 0) {
@@ -272,7 +255,7 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
                       static_cast<int32_t>(v.rest),
                       static_cast<int32_t>(v.stepIndex),
                       static_cast<int32_t>(v.stepRest)};
-  BlendSpanWalk(blend, walk);
+  BlendSpanWalk(blend, walk, lanes);
   return true;
 }
 
@@ -281,10 +264,10 @@ bool DrawSpanVector(uint32_t* row, int count, const Texture& tex, const TexelWal
 // unrotated quad) walks that row alone.
 template <class Blend>
 void DrawSpan(uint32_t* row, int count, const Texture& tex, const TexelWalk& u, const TexelWalk& v,
-              const Blend& blend) {
-  if (HasSpanKernel(blend) && !Raster.scalarSpans &&
-      DrawSpanVector(row, count, tex, u, v, SpanKernel(blend)))
-    return;
+              const Blend& blend, SpanLanes& lanes) {
+  if constexpr (!std::is_same_v<Blend, GeneralBlend>) {
+    if (tex.vectorSpans && DrawSpanVector(row, count, tex, u, v, Blend::Kernel, lanes)) return;
+  }
   const Colour* const texels = tex.texels;
   const Colour key = tex.key;
   const int64_t width = tex.width;
@@ -398,6 +381,7 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
   TexelWalk u{}, v{}, uRow{}, vRow{};
   uRow.Start(0, rowU * tex.width, area);
   vRow.Start(0, rowV * tex.height, area);
+  SpanLanes lanes;        // the vector kernels' lanes for this triangle's walks
   int64_t walkColumn = 0; // the column u and v stand at
   bool walking = false;   // u and v stand on this row
 
@@ -444,7 +428,7 @@ void DrawTriangle(const RasterTarget& target, const Texture& tex, Vertex a, Vert
       }
       walkColumn = left;
       DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
-               v, blend);
+               v, blend, lanes);
     }
     if (walking) {
       u.Add(uRow.stepIndex, uRow.stepRest);
@@ -486,11 +470,12 @@ void DrawRectangle(const RasterTarget& target, const Texture& tex, const Vertex 
   TexelWalk rows{};
   rows.Start((2 * firstRow + 1 - v[0].y) * tex.height * signDown, 2 * tex.height * signDown,
              std::abs(down));
+  SpanLanes lanes; // the vector kernels' lanes for the walks of this quad
   for (int64_t py = firstRow; py <= lastRow; ++py) {
     // The texel row is fixed along the span; the span walks share u's divisor.
     const TexelWalk along{rows.index, 0, 0, 0, u.area};
     DrawSpan(target.pixels + py * target.width + left, static_cast<int>(right - left + 1), tex, u,
-             along, blend);
+             along, blend, lanes);
     rows.Forward();
   }
 }
@@ -530,7 +515,9 @@ void RasteriseQuad(const RasterTarget& target, const SpriteRecord& texture,
   for (int i = 0; i < 4; ++i)
     if (!ToVertex(corners[i], v[i])) return;
 
-  const Texture tex{texture.pixels.data(), texture.width, texture.height, texture.colourKey};
+  // A processor without vectors (none the kernels can use) is better off with the plain loop.
+  const Texture tex{texture.pixels.data(), texture.width, texture.height, texture.colourKey,
+                    !Raster.scalarSpans && SpanKernelsUseVectors()};
   const uint32_t alpha = corners[0].diffuse >> 24;
   if (!generalBlendOnly && blendSource == BlendZero && blendDestination == BlendSrcColor)
     DrawStrip(target, tex, v, MultiplyBlend{});

@@ -31,7 +31,8 @@ template <class D16> HWY_INLINE hn::Vec<D16> Div255(D16 d16, hn::Vec<D16> x) {
 
 // Both blends leave 0 in the top byte, as the per-pixel loop does.
 #if HWY_TARGET == HWY_SCALAR
-// One lane, which cannot be split into bytes: the channels one by one.
+// One lane, which cannot be split into bytes: the channels one by one. (raster.cpp keeps to
+// its own per-pixel loop on processors with nothing better.)
 uint32_t Channels(uint32_t s, uint32_t t, bool square) {
   uint32_t out = 0;
   for (int shift = 0; shift < 24; shift += 8) {
@@ -131,23 +132,44 @@ template <class Blend> void RunSpan(const SpanRun& span) {
   StoreFirst(BlendKeyed(d, texel, LoadFirst(d, row + i, left), key, blend), d, row + i, left);
 }
 
-// Lane k holds the walk of pixel i + k; every round all lanes step n pixels at once, by
-// the whole and remainder of n steps (the remainder below the area, as for one step).
-template <class Blend> void WalkSpan(const SpanWalk& span) {
-  const D32 d;
-  const hn::RebindToSigned<D32> di;
-  const Blend blend;
-  const size_t n = hn::Lanes(d);
+// n steps of a walk at once, as a whole number of texels and a remainder below the area,
+// found by doubling one step rather than by dividing.
+struct Jump {
+  int32_t index;
+  int32_t rest;
+};
+HWY_INLINE Jump Steps(int32_t stepIndex, int32_t stepRest, int32_t area, size_t n) {
+  Jump total{0, 0}, power{stepIndex, stepRest};
+  for (; n != 0; n >>= 1) {
+    if ((n & 1) != 0) {
+      total.index += power.index;
+      total.rest += power.rest;
+      if (total.rest >= area) {
+        total.rest -= area;
+        ++total.index;
+      }
+    }
+    power.index *= 2;
+    power.rest *= 2;
+    if (power.rest >= area) {
+      power.rest -= area;
+      ++power.index;
+    }
+  }
+  return total;
+}
 
-  // Lane k starts k steps on: its remainder ur + k * urs is below 16 areas (at most 2^30),
-  // and taking 16, 8, 4, 2 and 1 areas off where they fit leaves the remainder and adds the
-  // whole areas taken to the index.
-  const auto area = hn::Set(di, span.area);
+// Works out the lanes' starts and the common jump for the span's steps. Lane k starts k
+// steps on: its remainder k * urs is below 16 areas (at most 2^30), and taking 16, 8, 4, 2
+// and 1 areas off where they fit leaves the remainder and adds the areas taken to the index.
+void PrepareLanes(const SpanWalk& span, SpanLanes& lanes) {
+  const hn::RebindToSigned<D32> di;
+  const size_t n = hn::Lanes(di);
   const auto lanesBefore = hn::Iota(di, 0);
-  auto u = hn::Add(hn::Set(di, span.ui), hn::Mul(lanesBefore, hn::Set(di, span.us)));
-  auto uRest = hn::Add(hn::Set(di, span.ur), hn::Mul(lanesBefore, hn::Set(di, span.urs)));
-  auto v = hn::Add(hn::Set(di, span.vi), hn::Mul(lanesBefore, hn::Set(di, span.vs)));
-  auto vRest = hn::Add(hn::Set(di, span.vr), hn::Mul(lanesBefore, hn::Set(di, span.vrs)));
+  auto u = hn::Mul(lanesBefore, hn::Set(di, span.us));
+  auto uRest = hn::Mul(lanesBefore, hn::Set(di, span.urs));
+  auto v = hn::Mul(lanesBefore, hn::Set(di, span.vs));
+  auto vRest = hn::Mul(lanesBefore, hn::Set(di, span.vrs));
   for (int32_t areas = 16; areas >= 1; areas /= 2) {
     const auto whole = hn::Set(di, areas);
     const auto taken = hn::Set(di, areas * span.area);
@@ -159,17 +181,50 @@ template <class Blend> void WalkSpan(const SpanWalk& span) {
     vRest = hn::IfThenElse(vFits, hn::Sub(vRest, taken), vRest);
     v = hn::Add(v, hn::IfThenElseZero(vFits, whole));
   }
-  // All lanes step n pixels at once: n * us plus the areas in n * urs (below n areas).
-  const uint32_t area32 = static_cast<uint32_t>(span.area);
-  const uint32_t uRests = static_cast<uint32_t>(n) * static_cast<uint32_t>(span.urs);
-  const uint32_t vRests = static_cast<uint32_t>(n) * static_cast<uint32_t>(span.vrs);
-  const auto uStep =
-      hn::Set(di, static_cast<int32_t>(n) * span.us + static_cast<int32_t>(uRests / area32));
-  const auto uStepRest = hn::Set(di, static_cast<int32_t>(uRests % area32));
-  const auto vStep =
-      hn::Set(di, static_cast<int32_t>(n) * span.vs + static_cast<int32_t>(vRests / area32));
-  const auto vStepRest = hn::Set(di, static_cast<int32_t>(vRests % area32));
+  hn::StoreU(u, di, lanes.uIndex);
+  hn::StoreU(uRest, di, lanes.uRest);
+  hn::StoreU(v, di, lanes.vIndex);
+  hn::StoreU(vRest, di, lanes.vRest);
+  const Jump uJump = Steps(span.us, span.urs, span.area, n);
+  const Jump vJump = Steps(span.vs, span.vrs, span.area, n);
+  lanes.uJump = uJump.index;
+  lanes.uJumpRest = uJump.rest;
+  lanes.vJump = vJump.index;
+  lanes.vJumpRest = vJump.rest;
+  lanes.lanes = static_cast<int32_t>(n);
+  lanes.us = span.us;
+  lanes.urs = span.urs;
+  lanes.vs = span.vs;
+  lanes.vrs = span.vrs;
+  lanes.area = span.area;
+}
+
+// Lane k holds the walk of pixel i + k; every round all lanes step n pixels at once, by
+// the whole and remainder of n steps (the remainder below the area, as for one step).
+template <class Blend> void WalkSpan(const SpanWalk& span, SpanLanes& lanes) {
+  const D32 d;
+  const hn::RebindToSigned<D32> di;
+  const Blend blend;
+  const size_t n = hn::Lanes(d);
+  if (lanes.lanes != static_cast<int32_t>(n) || lanes.us != span.us || lanes.urs != span.urs ||
+      lanes.vs != span.vs || lanes.vrs != span.vrs || lanes.area != span.area)
+    PrepareLanes(span, lanes);
+
+  // The span's start plus each lane's k steps: the remainders add to below two areas.
+  const auto area = hn::Set(di, span.area);
   const auto lastRest = hn::Set(di, span.area - 1);
+  auto u = hn::Add(hn::Set(di, span.ui), hn::LoadU(di, lanes.uIndex));
+  auto uRest = hn::Add(hn::Set(di, span.ur), hn::LoadU(di, lanes.uRest));
+  auto v = hn::Add(hn::Set(di, span.vi), hn::LoadU(di, lanes.vIndex));
+  auto vRest = hn::Add(hn::Set(di, span.vr), hn::LoadU(di, lanes.vRest));
+  const auto uStartCarry = hn::Gt(uRest, lastRest);
+  uRest = hn::IfThenElse(uStartCarry, hn::Sub(uRest, area), uRest);
+  u = hn::Sub(u, hn::VecFromMask(di, uStartCarry));
+  const auto vStartCarry = hn::Gt(vRest, lastRest);
+  vRest = hn::IfThenElse(vStartCarry, hn::Sub(vRest, area), vRest);
+  v = hn::Sub(v, hn::VecFromMask(di, vStartCarry));
+  const auto uStep = hn::Set(di, lanes.uJump), uStepRest = hn::Set(di, lanes.uJumpRest);
+  const auto vStep = hn::Set(di, lanes.vJump), vStepRest = hn::Set(di, lanes.vJumpRest);
   const auto zero = hn::Zero(di);
   const auto lastU = hn::Set(di, span.lastU);
   const auto lastV = hn::Set(di, span.lastV);
@@ -209,11 +264,14 @@ void MultiplyRun(const SpanRun& span) {
 void AddSquareRun(const SpanRun& span) {
   RunSpan<AddSquare>(span);
 }
-void MultiplyWalk(const SpanWalk& span) {
-  WalkSpan<Multiply>(span);
+void MultiplyWalk(const SpanWalk& span, SpanLanes& lanes) {
+  WalkSpan<Multiply>(span, lanes);
 }
-void AddSquareWalk(const SpanWalk& span) {
-  WalkSpan<AddSquare>(span);
+void AddSquareWalk(const SpanWalk& span, SpanLanes& lanes) {
+  WalkSpan<AddSquare>(span, lanes);
+}
+bool Vectors() {
+  return HWY_TARGET != HWY_SCALAR;
 }
 const char* TargetName() {
   return hwy::TargetName(HWY_TARGET);
@@ -229,6 +287,7 @@ HWY_EXPORT(MultiplyRun);
 HWY_EXPORT(AddSquareRun);
 HWY_EXPORT(MultiplyWalk);
 HWY_EXPORT(AddSquareWalk);
+HWY_EXPORT(Vectors);
 HWY_EXPORT(TargetName);
 } // namespace raster_simd
 
@@ -239,11 +298,15 @@ void BlendSpanRun(SpanBlend blend, const SpanRun& span) {
     HWY_DYNAMIC_DISPATCH(raster_simd::AddSquareRun)(span);
 }
 
-void BlendSpanWalk(SpanBlend blend, const SpanWalk& span) {
+void BlendSpanWalk(SpanBlend blend, const SpanWalk& span, SpanLanes& lanes) {
   if (blend == SpanBlend::Multiply)
-    HWY_DYNAMIC_DISPATCH(raster_simd::MultiplyWalk)(span);
+    HWY_DYNAMIC_DISPATCH(raster_simd::MultiplyWalk)(span, lanes);
   else
-    HWY_DYNAMIC_DISPATCH(raster_simd::AddSquareWalk)(span);
+    HWY_DYNAMIC_DISPATCH(raster_simd::AddSquareWalk)(span, lanes);
+}
+
+bool SpanKernelsUseVectors() {
+  return HWY_DYNAMIC_DISPATCH(raster_simd::Vectors)();
 }
 
 const char* SpanKernelTarget() {

@@ -37,6 +37,21 @@ struct SpanWalk {
 };
 constexpr int SpanWalkMaxLanes = 16; // no kernel works on more pixels at once
 
-void BlendSpanRun(SpanBlend blend, const SpanRun& span);   // draws a side-by-side span
-void BlendSpanWalk(SpanBlend blend, const SpanWalk& span); // draws a walked span
-const char* SpanKernelTarget(); // the instruction set the kernels now run on (for tests)
+// Where each lane of a walked span starts (k steps on for lane k) and how far all lanes
+// step at once, for one set of walk steps: the caller keeps it across the spans of one
+// triangle, which all share their steps, and the kernel works it out when the steps change.
+struct SpanLanes {
+  int32_t lanes = 0;                // lanes worked out for; 0: nothing worked out yet
+  int32_t us, urs, vs, vrs, area;   // the steps worked out for
+  int32_t uIndex[SpanWalkMaxLanes]; // per lane: whole texels of k steps of u
+  int32_t uRest[SpanWalkMaxLanes];  // per lane: their remainder, below the area
+  int32_t vIndex[SpanWalkMaxLanes];
+  int32_t vRest[SpanWalkMaxLanes];
+  int32_t uJump, uJumpRest, vJump, vJumpRest; // `lanes` steps of u and of v
+};
+
+void BlendSpanRun(SpanBlend blend, const SpanRun& span); // draws a side-by-side span
+void BlendSpanWalk(SpanBlend blend, const SpanWalk& span,
+                   SpanLanes& lanes); // draws a walked span
+bool SpanKernelsUseVectors();         // false when the processor offers the kernels no vectors
+const char* SpanKernelTarget();       // the instruction set the kernels now run on (for tests)

@@ -167,24 +167,27 @@ TEST_F(RasterSimdTest, EveryChannelPairRoundsAsThePerPixelLoop) {
 }
 
 // Random quads of several shapes, at random places (many partly off the target) and angles,
-// with keyed texels: the kernels draw exactly the per-pixel loop's picture.
+// with keyed texels: the kernels, with the row set-up that carries span bounds and texel
+// walks from row to row, draw exactly the picture of the per-pixel loop that divides
+// afresh on every row.
 TEST_F(RasterSimdTest, RandomQuadsMatchThePerPixelLoop) {
   struct Shape {
     const char* name;
     int textureWidth, textureHeight;
     int quadWidth, quadHeight; // 0: a random size from -150 to 150
-    bool turned;
+    int angleLow, angleHigh;   // degrees, a random angle between them
   };
   const Shape shapes[] = {
-      {"texture size, unrotated", 64, 64, 64, 64, false},
-      {"texture size, turned", 64, 64, 64, 64, true},
-      {"odd texture, unrotated", 37, 23, 37, 23, false},
-      {"stretched, unrotated", 16, 40, 100, 90, false},
-      {"shrunk, turned", 90, 70, 30, 20, true},
-      {"mirrored", 33, 33, -33, -33, false},
-      {"random size, turned", 45, 61, 0, 0, true},
-      {"one texel", 1, 1, 0, 0, true},
-      {"thin", 200, 1, 0, 0, true},
+      {"texture size, unrotated", 64, 64, 64, 64, 0, 0},
+      {"texture size, turned", 64, 64, 64, 64, 0, 359},
+      {"barely turned (spans start far apart)", 64, 64, 64, 64, 1, 3},
+      {"odd texture, unrotated", 37, 23, 37, 23, 0, 0},
+      {"stretched, unrotated", 16, 40, 100, 90, 0, 0},
+      {"shrunk, turned", 90, 70, 30, 20, 0, 359},
+      {"mirrored", 33, 33, -33, -33, 0, 0},
+      {"random size, turned", 45, 61, 0, 0, 0, 359},
+      {"one texel", 1, 1, 0, 0, 0, 359},
+      {"thin", 200, 1, 0, 0, 0, 359},
   };
   for (const Shape& shape : shapes) {
     SCOPED_TRACE(shape.name);
@@ -192,11 +195,15 @@ TEST_F(RasterSimdTest, RandomQuadsMatchThePerPixelLoop) {
       const SpriteRecord texture = RandomTexture(shape.textureWidth, shape.textureHeight);
       const int w = shape.quadWidth != 0 ? shape.quadWidth : Between(-150, 150);
       const int h = shape.quadHeight != 0 ? shape.quadHeight : Between(-150, 150);
-      const Corners corners =
-          PlaceQuad(Between(-60, 260), Between(-60, 180), w, h, shape.turned ? Between(0, 359) : 0);
+      const Corners corners = PlaceQuad(Between(-60, 260), Between(-60, 180), w, h,
+                                        Between(shape.angleLow, shape.angleHigh));
       const Picture start = RandomPicture(203, 127);
-      for (const int pair : {MultiplyPair, AddSquarePair}) {
-        SCOPED_TRACE(pair == MultiplyPair ? "multiplying" : "adding");
+      // The general pair has no kernel, but shares the row set-up and the unrotated
+      // quads' one span per row, which the hook's road does not take.
+      for (const int pair : {MultiplyPair, AddSquarePair, GeneralPair}) {
+        SCOPED_TRACE(pair == MultiplyPair    ? "multiplying"
+                     : pair == AddSquarePair ? "adding"
+                                             : "general");
         Picture want = start;
         UseScalarSpans(true);
         Draw(want, texture, corners, pair);
