@@ -115,6 +115,7 @@ void WritePixel(int x, int y, Colour colour) {
   SpriteRecord* s = Sprites.access;
   if (s == nullptr || x < 0 || y < 0 || x >= s->width || y >= s->height) return;
   s->pixels[static_cast<size_t>(y) * s->width + x] = colour & 0xFFFFFF;
+  TouchSprite(*s); // a draw made before the access ends already shows the new pixel
 }
 
 void EndPixelAccess() {
