@@ -4,6 +4,7 @@
 #include "workload.h"
 
 #include "platform/platform.h"
+#include "platform/quads.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,6 +61,13 @@ void BM_Ours(benchmark::State& state) {
     benchmark::DoNotOptimize(ScreenPixels()[0]);
   }
   Count(state, false);
+}
+
+// The same on this thread alone: the single-threaded figure that the targets are set for.
+void BM_OursOneThread(benchmark::State& state) {
+  UseOneDrawThread(true);
+  BM_Ours(state);
+  UseOneDrawThread(false);
 }
 
 void BM_Scalar(benchmark::State& state) {
@@ -121,6 +129,7 @@ void Workloads(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_Ours)->Apply(Workloads);
+BENCHMARK(BM_OursOneThread)->Apply(Workloads);
 BENCHMARK(BM_Scalar)->Apply(Workloads);
 BENCHMARK(BM_PixmanMultiplyAdd)->Apply(Workloads);
 BENCHMARK(BM_PixmanInReverseAdd)->Apply(Workloads);

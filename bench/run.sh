@@ -46,15 +46,16 @@ awk -F, '
     if (!(peer in seen)) { seen[peer] = 1; order[++n] = peer }
   }
   END {
-    printf "%-7s %-18s %12s %10s\n", "quads", "peer", "ms/frame", "x ours"
+    printf "%-7s %-18s %12s %10s %14s\n", "quads", "peer", "ms/frame", "x ours", "x one thread"
     split("34 340 3400", sizes, " ")
     for (s = 1; s <= 3; ++s) {
-      q = sizes[s]; ours = time["Ours", q]
+      q = sizes[s]; ours = time["Ours", q]; one = time["OursOneThread", q]
       for (i = 1; i <= n; ++i) {
         p = order[i]
         if (p in failed) { printf "%-7s %-18s %12s\n", q, p, "n/a"; continue }
         t = (p in limit) ? limit[p] : time[p, q]
-        printf "%-7s %-18s %12.3f %10.3f\n", q, p, t, (ours > 0 ? t / ours : 0)
+        printf "%-7s %-18s %12.3f %10.3f %14.3f\n", q, p, t, (ours > 0 ? t / ours : 0),
+               (one > 0 ? t / one : 0)
       }
     }
   }' "$out"
