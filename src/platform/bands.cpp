@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int StripeRows = 16;           // rows per stripe; stripes alternate between threads
+constexpr int StripeRows = 64;           // rows per stripe; stripes alternate between threads
 constexpr int64_t ParallelArea = 60'000; // queued pixels worth waking the worker for
 constexpr size_t QueueReserve = 16'384;  // draws queued before the queue ever grows
 
