@@ -24,6 +24,7 @@ struct DrawQueueState {
   std::vector<DrawRecord> records; // in call order
   int64_t area;                    // about how many pixels the queued draws cover
   bool single;                     // one thread only
+  bool immediate;                  // no queue: every draw is made at once
   // The worker: started by the first batch large enough, stopped with the sprite system.
   std::thread worker;
   std::mutex lock;
@@ -101,8 +102,15 @@ void StartWorker() {
 
 } // namespace
 
+// A full queue is drawn before it would grow, so a caller that draws for ever without
+// looking at the buffer neither allocates nor runs out of memory.
 void QueueDraw(const DrawRecord& r) {
+  if (Queue.immediate) {
+    DrawRecordRows(r, 0, INT_MAX);
+    return;
+  }
   if (Queue.records.capacity() == 0) Queue.records.reserve(QueueReserve);
+  if (Queue.records.size() >= QueueReserve) FinishDraws();
   Queue.records.push_back(r);
   // Only decides whether the worker helps: a copied pixel costs a fraction of a blended one,
   // and the demo's quads are 64 x 64.
@@ -160,7 +168,16 @@ struct WorkerStopAtExit {
 const WorkerStopAtExit StopAtExit;
 } // namespace
 
+int QueuedDrawCount() {
+  return static_cast<int>(Queue.records.size());
+}
+
 void UseOneDrawThread(bool on) {
   FinishDraws();
   Queue.single = on;
+}
+
+void DrawEachAtOnce(bool on) {
+  FinishDraws();
+  Queue.immediate = on;
 }

@@ -72,4 +72,5 @@ void FinishDraws();                  // draws the queue, on two threads when it 
 void DropQueuedDraws();              // forgets the queue (the screen is going away)
 void StopDrawThreads();              // ends the worker thread, if one was started
 void UseOneDrawThread(bool on);      // while set, the queue is drawn by this thread alone
+void DrawEachAtOnce(bool on);        // while set, nothing is queued: each draw is made at once
 void UseCornerTable(bool on);        // quads.cpp: RotateQuad looks its corners up

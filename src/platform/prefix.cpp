@@ -197,7 +197,7 @@ void UsePlainRenderer(bool on) {
   DrawHeldBackDraws();
   ResetPrefixCache();
   UseCornerTable(!on);
-  UseOneDrawThread(on);
+  DrawEachAtOnce(on);
 }
 
 uint64_t KeptPictureUses() {

@@ -46,5 +46,7 @@ void SetBeginQuadsFailure(bool fail); // while set, BeginQuads fails as if the s
 void UseGeneralBlendOnly(bool on);    // while set, the demo's two pairs take the general
                                       // blend path instead of their fast ones
 void UsePlainRenderer(bool on);       // while set, no shortcut is taken: no kept frame
-                                      // prefix, no corner table; the picture is the same
+                                      // prefix, no corner table, no draw queue and no second
+                                      // thread; the picture is the same
 uint64_t KeptPictureUses();           // frames whose front was copied from a kept picture
+int QueuedDrawCount();                // draws waiting for the buffer to be needed

@@ -110,3 +110,43 @@ TEST_F(PrefixCacheTest, TheKeptPictureIsUsedWhileTheFrontRepeats) {
 }
 
 } // namespace
+
+namespace {
+
+// A storm of draws in one phase, with nobody looking at the buffer and the texture changed
+// near the end: the picture is the one drawing each at once gives, on one thread or two, and the
+// queue never holds more than its fixed size.
+TEST_F(PrefixCacheTest, AStormOfDrawsIsDrawnInOrderWithABoundedQueue) {
+  constexpr int Draws = 40'000;
+  auto storm = [](bool plain) {
+    UsePlainRenderer(plain);
+    MakeFlatSprite(Tile, 300, 300, Rgb(90, 160, 220));
+    for (int y = 0; y < H; y += 300)
+      for (int x = 0; x < W; x += 300)
+        DrawSprite(Tile, x, y);
+    BeginQuads();
+    int most = 0;
+    for (int i = 0; i < Draws; ++i) {
+      if (i == Draws - 20) BeginPixelAccess(Stain);
+      if (i == Draws - 10) { // after draws made while the access was open
+        for (int v = 0; v < 64; ++v)
+          WritePixel(10, v, Rgb(255, 0, 0));
+        EndPixelAccess();
+      }
+      SetBlendFactors(i % 3 == 0 ? BlendSrcColor : BlendZero,
+                      i % 3 == 0 ? BlendOne : BlendSrcColor);
+      RotateQuad(Stain, i % 360, 0);
+      DrawQuad(Stain, (i * 37) % 620 - 20, (i * 53) % 600 - 20);
+      most = std::max(most, QueuedDrawCount());
+    }
+    EndQuads();
+    EXPECT_LE(most, 16'384);
+    return Snapshot();
+  };
+  const std::vector<uint32_t> plain = storm(true);
+  MakeFlatSprite(Stain, 64, 64, Rgb(200, 120, 60));
+  const std::vector<uint32_t> queued = storm(false);
+  EXPECT_EQ(FirstDifference(queued.data(), plain, W), "");
+}
+
+} // namespace
