@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the release build, then the same tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer. Installs whatever is missing first.
+# and UndefinedBehaviorSanitizer, the renderer's threaded tests under ThreadSanitizer, and a
+# minute of fuzzing. Installs whatever is missing first.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/ensure-packages.sh
@@ -13,6 +14,12 @@ for preset in release asan; do
   echo "== $preset: tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+# The renderer's draw queue is drawn by two threads: its tests again under ThreadSanitizer.
+echo "== tsan: the draw queue's threads"
+cmake --preset tsan >/dev/null
+cmake --build build/tsan --target test_renderer
+build/tsan/tests/platform/test_renderer --gtest_filter='PrefixCache*:*Band*'
 
 # The PNG loader under libFuzzer for a minute, seeded with our images; any crash, leak or
 # sanitizer report fails the run (the input that caused it is kept in build/fuzz/). A fixed
