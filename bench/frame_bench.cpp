@@ -7,35 +7,24 @@
 #include "shell/shell.h"
 #include "sprites/sprites.h"
 
+#include "demo_start.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
 
-constexpr uint32_t StartMs = 10'000'000; // the virtual clock's reading at set-up
-constexpr int64_t FrameTicks = 1000;     // virtual microseconds per frame: 1 ms
-constexpr int FramesPerWindow = 30;      // frames measured after each spawn of the explosions
-constexpr uint32_t ScorchSeed = 2026;    // places of the accumulated scorches
-constexpr uint32_t ExplosionSeed = 7;    // places of the live explosions
-constexpr int ExplosionBound = 600;      // both coordinates, as the frame loop's presses
+constexpr int FramesPerWindow = 30;   // frames measured after each spawn of the explosions
+constexpr uint32_t ScorchSeed = 2026; // places of the accumulated scorches
+constexpr uint32_t ExplosionSeed = 7; // places of the live explosions
+constexpr int ExplosionBound = 600;   // both coordinates, as the frame loop's presses
 char ProgramName[] = "bench_frame";
-char* ProgramArguments[] = {ProgramName, nullptr};
 
 // The demo's start-up on the headless window, on virtual time; the one explosion it spawns
 // is removed so that every benchmark chooses its own load.
 void StartDemo() {
-  UseVirtualClock(StartMs, 0);
-  SetVirtualFrameTicks(FrameTicks);
-  ResetRandomGenerator();
-  StartUp(1, ProgramArguments);
+  StartDemoOnVirtualTime(ProgramName);
   FreeParticleList();
   CreateParticleList();
-}
-
-void StopDemo() {
-  FreeParticleList();
-  ShutDown();
-  SetVirtualFrameTicks(0);
-  UseRealClock();
 }
 
 // Spawns `count` explosions at seeded places, appended after every node already there, the
@@ -128,14 +117,10 @@ BENCHMARK(BM_Frame)
 // here; the real demo's first frame waits one period (1 ms) more.
 void BM_StartUpToFirstFrame(benchmark::State& state) {
   for (auto _ : state) {
-    UseVirtualClock(StartMs, 0);
-    ResetRandomGenerator();
-    StartUp(1, ProgramArguments);
+    StartDemoOnVirtualTime(ProgramName);
     RunFrame();
-    FreeParticleList();
-    ShutDown();
+    StopDemo();
   }
-  UseRealClock();
 }
 BENCHMARK(BM_StartUpToFirstFrame)->Unit(benchmark::kMillisecond);
 

@@ -6,6 +6,8 @@
 #include "random/random.h"
 #include "shell/shell.h"
 
+#include "demo_start.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -15,29 +17,16 @@
 
 namespace {
 
-constexpr uint32_t StartMs = 10'000'000; // the virtual clock's reading at set-up
-constexpr int64_t FrameTicks = 1000;     // virtual microseconds per frame: 1 ms
-constexpr int FramesPerWindow = 30;      // frames measured after each spawn of the explosion
+constexpr int FramesPerWindow = 30; // frames measured after each spawn of the explosion
 char ProgramName[] = "bench_present_qt";
-char* ProgramArguments[] = {ProgramName, nullptr};
 
 // The demo's start-up with the Qt window, on virtual time: the frame cap's wait moves the
 // virtual clock instead of spinning, so what is measured is the presentation's own work.
 // The back buffer holds one drawn frame (ground, icons, the start-up explosion).
 void StartDemo() {
-  UseVirtualClock(StartMs, 0);
-  SetVirtualFrameTicks(FrameTicks);
-  ResetRandomGenerator();
-  StartUp(1, ProgramArguments);
+  StartDemoOnVirtualTime(ProgramName);
   RunFrame();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void StopDemo() {
-  FreeParticleList();
-  ShutDown();
-  SetVirtualFrameTicks(0);
-  UseRealClock();
 }
 
 // One explosion at the place bench_frame gives its first one (y drawn before x, as a press).
