@@ -156,10 +156,17 @@ void RunParticlePass() {
   if (l.settledCount > 0) DrawSettledRun();
   bool joining = true;
   for (ParticleNode* n = NextParticleNode(); n != nullptr; n = NextParticleNode()) {
-    const bool candidate = joining && l.currentIndex == l.settledCount && MaySettle(n);
-    const Particle before = n->particle;
-    if (n->update(&n->particle) != 0) {
-      if (candidate && std::memcmp(&before, &n->particle, sizeof(Particle)) == 0) {
+    bool unchanged = false; // only asked of a node that may join the run
+    int keep = 0;
+    if (joining && l.currentIndex == l.settledCount && MaySettle(n)) {
+      const Particle before = n->particle;
+      keep = n->update(&n->particle);
+      unchanged = std::memcmp(&before, &n->particle, sizeof(Particle)) == 0;
+    } else {
+      keep = n->update(&n->particle);
+    }
+    if (keep != 0) {
+      if (unchanged) {
         if (l.settledCount == 0) l.settledWind = Wind;
         l.settledLast = n;
         ++l.settledCount;
